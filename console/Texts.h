@@ -1,0 +1,20 @@
+// The Japanese texts the calculator writes, gathered in one table per output encoding.
+#pragma once
+
+namespace console {
+
+struct Texts {
+    const char* menuZToP;       // "1: zから確率pを求める。"
+    const char* menuPToZ;       // "2: 確率pからzを求める。"
+    const char* menuQuit;       // "9: 終了。"
+    const char* bracketFailure; // "上限と下限の組み合わせが不適切です。"
+
+    // Returns what to show for a thrown message: this table's text for a Japanese one, else
+    // the message itself.
+    const char* localize(const char* message) const;
+};
+
+// The texts as Shift_JIS (code page 932) bytes.
+extern const Texts shiftJisTexts;
+
+} // namespace console

@@ -1,0 +1,23 @@
+// The standard normal distribution: the Gaussian kernel, the density, the cumulative
+// distribution function by adaptive quadrature and its inverse by Newton's method.
+#pragma once
+
+// Thrown (as a bare string) by normalCdfInverse for a p outside (0, 1) or not a number.
+inline constexpr char invalidPMessage[] = "Invalid value for p.";
+// Thrown (as a bare string) by normalCdfInverse for a p inside (0, 1) but within 1e-15 of 0
+// or 1, where the computed Phi cannot tell p from its neighbours.
+inline constexpr char pTooCloseMessage[] = "Value for p is too close to 0 or 1.";
+
+// Returns exp(-x*x/2), unnormalised; never fails.
+double gaussKernel(double x);
+
+// Returns the standard normal density exp(-x*x/2) / sqrt(2*pi); never fails.
+double normalDensity(double x);
+
+// Returns Phi(z), the probability that a standard normal variable is at most z, as 0.5 plus or
+// minus the integral of the kernel between 0 and z; NaN for a z that is not a number.
+double normalCdf(double z);
+
+// Returns z with Phi(z) = p; throws invalidPMessage for p outside (0, 1), pTooCloseMessage for
+// p within 1e-15 of 0 or 1, and passes the root finder's bracket message on.
+double normalCdfInverse(double p);

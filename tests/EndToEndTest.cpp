@@ -1,0 +1,153 @@
+// The real executable with standard input piped in: standard output byte for byte, nothing on
+// standard error, and the exit status.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// The menu in Shift_JIS, as the calculator writes it to a pipe, and its prompt.
+const std::string menu =
+    "1: z\x82\xa9\x82\xe7\x8a" "m\x97\xa6p\x82\xf0\x8b\x81\x82\xdf\x82\xe9\x81" "B\n"
+    "2: \x8a" "m\x97\xa6p\x82\xa9\x82\xe7z\x82\xf0\x8b\x81\x82\xdf\x82\xe9\x81" "B\n"
+    "9: \x8f" "I\x97\xb9\x81" "B\n"
+    "No. = ";
+
+std::string zToP(const std::string& p)
+{
+    return "\nz = p = " + p + "\n\n";
+}
+
+std::string pToZ(const std::string& z)
+{
+    return "\np = z = " + z + "\n\n";
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Run {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+Run runCalculator(const std::string& input)
+{
+    const std::string dir = testing::TempDir();
+    const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string in = dir + "normcalc_" + name + ".in";
+    const std::string out = dir + "normcalc_" + name + ".out";
+    const std::string err = dir + "normcalc_" + name + ".err";
+    std::ofstream(in, std::ios::binary) << input;
+    const std::string command =
+        "\"" NORMCALC_EXE "\" < \"" + in + "\" > \"" + out + "\" 2> \"" + err + "\"";
+    const int raw = std::system(command.c_str());
+    return {readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+}
+
+struct Session {
+    const char* what;
+    std::string input;
+    std::string output;
+    int status;
+};
+
+void expectSessions(const Session* begin, const Session* end)
+{
+    for (const Session* row = begin; row != end; ++row) {
+        SCOPED_TRACE(row->what);
+        const Run run = runCalculator(row->input);
+        EXPECT_EQ(run.out, row->output);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.status, row->status);
+    }
+}
+
+#define EXPECT_SESSIONS(table) expectSessions(std::begin(table), std::end(table))
+
+// Printed results from the rules' own values: Phi(1.96) = 0.975002, Phi(0.5) = 0.691462, and so
+// on (checked against a 40-digit reference); -1.11022e-16 is the rules' residue at z = -10.
+TEST(EndToEnd, MenuAndZToP)
+{
+    const Session sessions[] = {
+        {"9 ends at once", "9\n", menu, 0},
+        {"choices off the menu are echoed", "0\n3\n10\n-1\n9\n",
+         menu + "Your value for ck = 0\n" + menu + "Your value for ck = 3\n" + menu +
+             "Your value for ck = 10\n" + menu + "Your value for ck = -1\n" + menu,
+         0},
+        {"+3 and 003 read as 3", "+3 003 9", menu + "Your value for ck = 3\n" + menu +
+                                                 "Your value for ck = 3\n" + menu, 0},
+        {"1.96 on the choice line", "1 1.96\n9\n", menu + zToP("0.975002") + menu, 0},
+        {"z = 0", "1\n0\n9\n", menu + zToP("0.5") + menu, 0},
+        {"z = -1.96", "1\n-1.96\n9\n", menu + zToP("0.0249979") + menu, 0},
+        {"z = 10", "1\n10\n9\n", menu + zToP("1") + menu, 0},
+        {"z = -10, an unclamped residue", "1\n-10\n9\n", menu + zToP("-1.11022e-16") + menu, 0},
+        {"1.5 is the choice 1, then z = .5", "1.5\n9\n", menu + zToP("0.691462") + menu, 0},
+        {"z = 1e308", "1 1e308 9", menu + zToP("1") + menu, 0},
+        {"z = -1e308", "1 -1e308 9", menu + zToP("0") + menu, 0},
+        {"z = DBL_MAX", "1 1.7976931348623157e308 9", menu + zToP("1") + menu, 0},
+        {"z = -DBL_MAX", "1 -1.7976931348623157e308 9", menu + zToP("0") + menu, 0},
+    };
+    EXPECT_SESSIONS(sessions);
+}
+
+TEST(EndToEnd, BadTokensAndEndOfInput)
+{
+    const Session sessions[] = {
+        {"garbage choice, then the rest is read", "abc 1 1.96 9",
+         menu + "Invalid value for ck.\n" + menu + zToP("0.975002") + menu, 0},
+        {"a sign with no digits", "-x 9", menu + "Invalid value for ck.\n" + menu, 0},
+        {"a choice out of range for int", "99999999999 9",
+         menu + "Invalid value for ck.\n" + menu, 0},
+        {"z out of range for double", "1 1e999 9",
+         menu + "\nz = Invalid value for z.\n" + menu, 0},
+        {"z not a number", "1 abc\n9\n", menu + "\nz = Invalid value for z.\n" + menu, 0},
+        {"nan is no number here", "1 nan 9", menu + "\nz = Invalid value for z.\n" + menu, 0},
+        {"empty input", "", menu + "\n", 0},
+        {"only white space", " \n\t\n", menu + "\n", 0},
+        {"input ends after a command", "1 1.96", menu + zToP("0.975002") + menu + "\n", 0},
+        {"input ends at the z prompt", "1\n", menu + "\nz = \n", 1},
+        {"input ends after a bad choice", "zzz", menu + "Invalid value for ck.\n" + menu + "\n",
+         0},
+    };
+    EXPECT_SESSIONS(sessions);
+}
+
+// Quantiles printed from the rules' own values (1.95996 = Phi^-1(0.975) to six digits);
+// -6.36134 comes through the bracketing fallback.
+TEST(EndToEnd, PToZ)
+{
+    const std::string invalid = "\np = Invalid value for p.\n";
+    const Session sessions[] = {
+        {"p = 0.975", "2\n0.975\n9\n", menu + pToZ("1.95996") + menu, 0},
+        {"p = 0.5", "2 0.5 9", menu + pToZ("0") + menu, 0},
+        {"p = 0.025", "2 0.025 9", menu + pToZ("-1.95996") + menu, 0},
+        {"p = 1e-10, by the fallback", "2 1e-10 9", menu + pToZ("-6.36134") + menu, 0},
+        {"p = 0, 1, -0.3 and 1.5 are rejected", "2 0 2 1 2 -0.3 2 1.5 9",
+         menu + invalid + menu + invalid + menu + invalid + menu + invalid + menu, 0},
+        {"a rejected p, then a good one", "2 1.5 2 0.975 9",
+         menu + invalid + menu + pToZ("1.95996") + menu, 0},
+        {"p too close to 0", "2 1e-20 9",
+         menu + "\np = Value for p is too close to 0 or 1.\n" + menu, 0},
+        {"p too close to 1", "2 0.9999999999999999 9",
+         menu + "\np = Value for p is too close to 0 or 1.\n" + menu, 0},
+        {"the smallest subnormal p", "2 4.9e-324 9",
+         menu + "\np = Value for p is too close to 0 or 1.\n" + menu, 0},
+        {"p not a number", "2 abc 9", menu + invalid + menu, 0},
+        {"p out of range for double", "2 1e-999 9", menu + invalid + menu, 0},
+        {"input ends at the p prompt", "2", menu + "\np = \n", 1},
+    };
+    EXPECT_SESSIONS(sessions);
+}
+
+} // namespace
