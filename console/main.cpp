@@ -1,12 +1,27 @@
 // normcalc: converts between a standard score z and the probability p = Phi(z) of the
 // standard normal distribution, through a menu on the console.
 #include "console/Dialogue.h"
+#include "console/Streams.h"
 #include "console/Texts.h"
 
 #include <iostream>
+#include <ostream>
 
 int main()
 {
-    console::Console dialogue{std::cin, std::cout, console::shiftJisTexts};
-    return console::runMenu(dialogue);
+    if (!console::standardInputIsRegularFile()) {
+        // A person or a program may be waiting at each prompt: every line is flushed.
+        console::Console dialogue{std::cin, std::cout, console::shiftJisTexts};
+        return console::runMenu(dialogue);
+    }
+    // Reading a file of queries: the same bytes, written in blocks. Nobody shares the C
+    // streams with us, so the C++ ones may buffer on their own.
+    std::ios::sync_with_stdio(false);
+    std::cin.tie(nullptr);
+    console::BlockBuffer buffer(*std::cout.rdbuf());
+    std::ostream out(&buffer);
+    console::Console dialogue{std::cin, out, console::shiftJisTexts};
+    const int status = console::runMenu(dialogue);
+    buffer.finish();
+    return status;
 }

@@ -2,7 +2,10 @@
 // standard error, and the exit status.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -41,7 +44,11 @@ struct Run {
     int status;
 };
 
-Run runCalculator(const std::string& input)
+// How standard input reaches the calculator: a regular file (output written in blocks) or a
+// pipe (every line flushed); the bytes must be the same.
+enum class Input { file, pipe };
+
+Run runCalculator(const std::string& input, Input how = Input::file)
 {
     const std::string dir = testing::TempDir();
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -49,8 +56,11 @@ Run runCalculator(const std::string& input)
     const std::string out = dir + "normcalc_" + name + ".out";
     const std::string err = dir + "normcalc_" + name + ".err";
     std::ofstream(in, std::ios::binary) << input;
-    const std::string command =
-        "\"" NORMCALC_EXE "\" < \"" + in + "\" > \"" + out + "\" 2> \"" + err + "\"";
+    const std::string exe = "\"" NORMCALC_EXE "\"";
+    const std::string redirections = " > \"" + out + "\" 2> \"" + err + "\"";
+    const std::string command = how == Input::file
+                                    ? exe + " < \"" + in + "\"" + redirections
+                                    : "cat \"" + in + "\" | " + exe + redirections;
     const int raw = std::system(command.c_str());
     return {readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
 }
@@ -65,11 +75,13 @@ struct Session {
 void expectSessions(const Session* begin, const Session* end)
 {
     for (const Session* row = begin; row != end; ++row) {
-        SCOPED_TRACE(row->what);
-        const Run run = runCalculator(row->input);
-        EXPECT_EQ(run.out, row->output);
-        EXPECT_EQ(run.err, "");
-        EXPECT_EQ(run.status, row->status);
+        for (Input how : {Input::file, Input::pipe}) {
+            SCOPED_TRACE(testing::Message() << row->what << (how == Input::file ? " (file)" : " (pipe)"));
+            const Run run = runCalculator(row->input, how);
+            EXPECT_EQ(run.out, row->output);
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.status, row->status);
+        }
     }
 }
 
@@ -148,6 +160,110 @@ TEST(EndToEnd, PToZ)
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},
     };
     EXPECT_SESSIONS(sessions);
+}
+
+// The calculator on two pipes, driven the way another program would drive it: write an
+// answer only once its prompt has arrived.
+class Driven {
+public:
+    Driven()
+    {
+        int toChild[2];
+        int fromChild[2];
+        if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+            return;
+        }
+        pid = fork();
+        if (pid == 0) {
+            dup2(toChild[0], STDIN_FILENO);
+            dup2(fromChild[1], STDOUT_FILENO);
+            const int devNull = open("/dev/null", O_WRONLY);
+            dup2(devNull, STDERR_FILENO);
+            close(toChild[1]);
+            close(fromChild[0]);
+            execl(NORMCALC_EXE, NORMCALC_EXE, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(toChild[0]);
+        close(fromChild[1]);
+        input = toChild[1];
+        output = fromChild[0];
+    }
+
+    ~Driven()
+    {
+        if (input >= 0) {
+            close(input);
+        }
+        if (output >= 0) {
+            close(output);
+        }
+        if (pid > 0) {
+            waitpid(pid, nullptr, 0);
+        }
+    }
+
+    Driven(const Driven&) = delete;
+    Driven& operator=(const Driven&) = delete;
+
+    // Returns what arrives until it ends with expected, or whatever came within the time limit.
+    std::string readUntil(const std::string& expected)
+    {
+        // Far longer than any answer takes; only a missing flush runs into it.
+        constexpr int timeLimitMs = 10000;
+        std::string got;
+        pollfd ready{output, POLLIN, 0};
+        while (got.size() < expected.size() || got.compare(got.size() - expected.size(),
+                                                           expected.size(), expected) != 0) {
+            if (poll(&ready, 1, timeLimitMs) <= 0) {
+                break;
+            }
+            char chunk[4096];
+            const ssize_t n = read(output, chunk, sizeof chunk);
+            if (n <= 0) {
+                break;
+            }
+            got.append(chunk, static_cast<std::size_t>(n));
+        }
+        return got;
+    }
+
+    void answer(const std::string& text)
+    {
+        EXPECT_EQ(write(input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    // Returns the exit status once the calculator has ended.
+    int status()
+    {
+        close(input);
+        input = -1;
+        int raw = 0;
+        waitpid(pid, &raw, 0);
+        pid = -1;
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+
+private:
+    pid_t pid = -1;
+    int input = -1;
+    int output = -1;
+};
+
+TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
+{
+    Driven calculator;
+    EXPECT_EQ(calculator.readUntil(menu), menu);
+    calculator.answer("1\n");
+    EXPECT_EQ(calculator.readUntil("\nz = "), "\nz = ");
+    calculator.answer("1.96\n");
+    EXPECT_EQ(calculator.readUntil("p = 0.975002\n\n" + menu), "p = 0.975002\n\n" + menu);
+    calculator.answer("2\n");
+    EXPECT_EQ(calculator.readUntil("\np = "), "\np = ");
+    calculator.answer("0.975\n");
+    EXPECT_EQ(calculator.readUntil("z = 1.95996\n\n" + menu), "z = 1.95996\n\n" + menu);
+    calculator.answer("9\n");
+    EXPECT_EQ(calculator.status(), 0);
 }
 
 } // namespace
