@@ -4,6 +4,7 @@
 
 #include <istream>
 #include <locale>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -41,6 +42,26 @@ ReadResult readValue(std::istream& in, T& value)
     return ReadResult::invalid;
 }
 
+// Writes a command's prompt and reads its number. Returns nothing once the number is read;
+// otherwise writes what ends the open line (the rejection of a bad token, or just the line end
+// when the input has ended) and returns how the command ends.
+std::optional<CommandEnd> askNumber(Console& console, const char* prompt,
+                                    const char* invalidMessage, double& value)
+{
+    console.out << prompt;
+    switch (readValue(console.in, value)) {
+    case ReadResult::value:
+        return std::nullopt;
+    case ReadResult::invalid:
+        console.out << invalidMessage << std::endl;
+        return CommandEnd::done;
+    case ReadResult::ended:
+        break;
+    }
+    console.out << std::endl;
+    return CommandEnd::inputEnded;
+}
+
 void writeMenu(Console& console)
 {
     console.out << console.texts.menuZToP << std::endl;
@@ -53,17 +74,9 @@ void writeMenu(Console& console)
 
 CommandEnd commandZToP(Console& console)
 {
-    console.out << "\nz = ";
     double z = 0.0;
-    switch (readValue(console.in, z)) {
-    case ReadResult::ended:
-        console.out << std::endl;
-        return CommandEnd::inputEnded;
-    case ReadResult::invalid:
-        console.out << "Invalid value for z." << std::endl;
-        return CommandEnd::done;
-    case ReadResult::value:
-        break;
+    if (const auto end = askNumber(console, "\nz = ", "Invalid value for z.", z)) {
+        return *end;
     }
     const double p = normalCdf(z);
     console.out << "p = " << p << std::endl << std::endl;
@@ -72,17 +85,9 @@ CommandEnd commandZToP(Console& console)
 
 CommandEnd commandPToZ(Console& console)
 {
-    console.out << "\np = ";
     double p = 0.0;
-    switch (readValue(console.in, p)) {
-    case ReadResult::ended:
-        console.out << std::endl;
-        return CommandEnd::inputEnded;
-    case ReadResult::invalid:
-        console.out << "Invalid value for p." << std::endl;
-        return CommandEnd::done;
-    case ReadResult::value:
-        break;
+    if (const auto end = askNumber(console, "\np = ", "Invalid value for p.", p)) {
+        return *end;
     }
     try {
         const double z = normalCdfInverse(p);
