@@ -41,7 +41,9 @@ struct Run {
     int status;
 };
 
-Run runCalculator(const std::string& input)
+// Runs the calculator on input; environment, if given, is a prefix for the command line such
+// as "env LANG=C.UTF-8".
+Run runCalculator(const std::string& input, const std::string& environment = "")
 {
     const std::string dir = testing::TempDir();
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -49,8 +51,8 @@ Run runCalculator(const std::string& input)
     const std::string out = dir + "normcalc_" + name + ".out";
     const std::string err = dir + "normcalc_" + name + ".err";
     std::ofstream(in, std::ios::binary) << input;
-    const std::string command =
-        "\"" NORMCALC_EXE "\" < \"" + in + "\" > \"" + out + "\" 2> \"" + err + "\"";
+    const std::string command = environment + " \"" NORMCALC_EXE "\" < \"" + in + "\" > \"" +
+                                out + "\" 2> \"" + err + "\"";
     const int raw = std::system(command.c_str());
     return {readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
 }
@@ -148,6 +150,31 @@ TEST(EndToEnd, PToZ)
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},
     };
     EXPECT_SESSIONS(sessions);
+}
+
+// Whatever the user's locale, a pipe gets the Shift_JIS transcript, and numbers keep the full
+// stop: "0,5" is the number 0 and then a bad token. de_DE.UTF-8 is taken whether or not it is
+// installed; the program must not pick up its decimal comma either way.
+TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
+{
+    const char* environments[] = {
+        "env -u LC_ALL -u LC_CTYPE LANG=C.UTF-8",
+        "env LC_ALL=C.UTF-8 LANG=C.UTF-8",
+        "env LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8",
+        "env -u LC_ALL -u LC_CTYPE LANG=de_DE.UTF-8",
+        "env LC_ALL=C LANG=C",
+    };
+    const std::string input = "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9";
+    const std::string output = menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
+                               pToZ("1.95996") + menu + pToZ("-6.36134") + menu + zToP("0.5") +
+                               menu + "Invalid value for ck.\n" + menu;
+    for (const char* environment : environments) {
+        SCOPED_TRACE(environment);
+        const auto run = runCalculator(input, environment);
+        EXPECT_EQ(run.out, output);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.status, 0);
+    }
 }
 
 } // namespace
