@@ -58,19 +58,19 @@ bool isSet(const char* value)
 
 } // namespace
 
-Encoding chooseEncoding(const PosixConsole& console)
+Encoding chooseEncoding(const PosixConsole& facts)
 {
-    if (!console.isTerminal) {
+    if (!facts.isTerminal) {
         return Encoding::shiftJis;
     }
-    if (console.codeset != nullptr) {
-        return isUtf8Codeset(console.codeset, std::strlen(console.codeset)) ? Encoding::utf8
-                                                                           : Encoding::shiftJis;
+    if (facts.codeset != nullptr) {
+        return isUtf8Codeset(facts.codeset, std::strlen(facts.codeset)) ? Encoding::utf8
+                                                                         : Encoding::shiftJis;
     }
     // The locale is named but not installed: the C library would fall back to "C", yet the
     // user's terminal follows the name, so its codeset is what the terminal shows. The first
     // non-empty variable wins, as in the C library's own lookup.
-    for (const char* name : {console.lcAll, console.lcCtype, console.lang}) {
+    for (const char* name : {facts.lcAll, facts.lcCtype, facts.lang}) {
         if (isSet(name)) {
             return nameHasUtf8Codeset(name) ? Encoding::utf8 : Encoding::shiftJis;
         }

@@ -17,7 +17,7 @@ struct PosixConsole {
 
 // Returns utf8 for a terminal whose locale's codeset is UTF-8 (read from the locale, or from the
 // name in LC_ALL, LC_CTYPE or LANG when the locale cannot be opened), else shiftJis.
-Encoding chooseEncoding(const PosixConsole& console);
+Encoding chooseEncoding(const PosixConsole& facts);
 
 // Windows' UTF-8 code page, as GetConsoleOutputCP reports it.
 constexpr unsigned utf8CodePage = 65001;
