@@ -123,6 +123,10 @@ Outcome runOnTerminal(const std::vector<std::string>& environment, Line line,
     const pid_t child = forkpty(&master, nullptr, modePointer, &size);
     if (child < 0) {
         ADD_FAILURE() << "forkpty: errno " << errno;
+        if (line == Line::piped) {
+            close(pipeEnds[0]);
+            close(pipeEnds[1]);
+        }
         return {"", -1, false};
     }
     if (child == 0) {
