@@ -1,6 +1,8 @@
 // The Japanese texts the calculator writes, gathered in one table per output encoding.
 #pragma once
 
+#include "console/Encoding.h"
+
 namespace console {
 
 struct Texts {
@@ -16,5 +18,11 @@ struct Texts {
 
 // The texts as Shift_JIS (code page 932) bytes.
 extern const Texts shiftJisTexts;
+
+// The texts as UTF-8 bytes.
+extern const Texts utf8Texts;
+
+// Returns the table of the given encoding; never fails.
+const Texts& textsFor(Encoding encoding);
 
 } // namespace console

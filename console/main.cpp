@@ -1,6 +1,7 @@
 // normcalc: converts between a standard score z and the probability p = Phi(z) of the
 // standard normal distribution, through a menu on the console.
 #include "console/Dialogue.h"
+#include "console/Encoding.h"
 #include "console/Streams.h"
 #include "console/Texts.h"
 
@@ -9,9 +10,11 @@
 
 int main()
 {
+    // Decided once, before the first text is written, so that a session never mixes encodings.
+    const console::Texts& texts = console::textsFor(console::consoleEncoding());
     if (!console::standardInputIsRegularFile()) {
         // A person or a program may be waiting at each prompt: every line is flushed.
-        console::Console dialogue{std::cin, std::cout, console::shiftJisTexts};
+        console::Console dialogue{std::cin, std::cout, texts};
         return console::runMenu(dialogue);
     }
     // Reading a file of queries: the same bytes, written in blocks. Nobody shares the C
@@ -20,7 +23,7 @@ int main()
     std::cin.tie(nullptr);
     console::BlockBuffer buffer(*std::cout.rdbuf());
     std::ostream out(&buffer);
-    console::Console dialogue{std::cin, out, console::shiftJisTexts};
+    console::Console dialogue{std::cin, out, texts};
     const int status = console::runMenu(dialogue);
     buffer.finish();
     return status;

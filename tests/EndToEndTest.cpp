@@ -48,7 +48,10 @@ struct Run {
 // pipe (every line flushed); the bytes must be the same.
 enum class Input { file, pipe };
 
-Run runCalculator(const std::string& input, Input how = Input::file)
+// Runs the calculator on input; environment, if given, is a prefix for the command line such
+// as "env LANG=C.UTF-8".
+Run runCalculator(const std::string& input, Input how = Input::file,
+                  const std::string& environment = "")
 {
     const std::string dir = testing::TempDir();
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -56,7 +59,7 @@ Run runCalculator(const std::string& input, Input how = Input::file)
     const std::string out = dir + "normcalc_" + name + ".out";
     const std::string err = dir + "normcalc_" + name + ".err";
     std::ofstream(in, std::ios::binary) << input;
-    const std::string exe = "\"" NORMCALC_EXE "\"";
+    const std::string exe = environment + " \"" NORMCALC_EXE "\"";
     const std::string redirections = " > \"" + out + "\" 2> \"" + err + "\"";
     const std::string command = how == Input::file
                                     ? exe + " < \"" + in + "\"" + redirections
@@ -264,6 +267,31 @@ TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
     EXPECT_EQ(calculator.readUntil("z = 1.95996\n\n" + menu), "z = 1.95996\n\n" + menu);
     calculator.answer("9\n");
     EXPECT_EQ(calculator.status(), 0);
+}
+
+// Whatever the user's locale, a pipe gets the Shift_JIS transcript, and numbers keep the full
+// stop: "0,5" is the number 0 and then a bad token. de_DE.UTF-8 is taken whether or not it is
+// installed; the program must not pick up its decimal comma either way.
+TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
+{
+    const char* environments[] = {
+        "env -u LC_ALL -u LC_CTYPE LANG=C.UTF-8",
+        "env LC_ALL=C.UTF-8 LANG=C.UTF-8",
+        "env LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8",
+        "env -u LC_ALL -u LC_CTYPE LANG=de_DE.UTF-8",
+        "env LC_ALL=C LANG=C",
+    };
+    const std::string input = "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9";
+    const std::string output = menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
+                               pToZ("1.95996") + menu + pToZ("-6.36134") + menu + zToP("0.5") +
+                               menu + "Invalid value for ck.\n" + menu;
+    for (const char* environment : environments) {
+        SCOPED_TRACE(environment);
+        const auto run = runCalculator(input, Input::pipe, environment);
+        EXPECT_EQ(run.out, output);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.status, 0);
+    }
 }
 
 } // namespace

@@ -1,0 +1,18 @@
+# Cross-compiles for 64-bit Windows with MinGW-w64 (Debian: g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(NORMCALC_MINGW_PREFIX x86_64-w64-mingw32)
+# Debian installs the compiler in a POSIX-threads and a Win32-threads flavour; either serves.
+find_program(CMAKE_CXX_COMPILER
+  NAMES ${NORMCALC_MINGW_PREFIX}-g++-posix ${NORMCALC_MINGW_PREFIX}-g++-win32
+        ${NORMCALC_MINGW_PREFIX}-g++
+  REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${NORMCALC_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Linked statically, so that normcalc.exe runs without the compiler's DLLs beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

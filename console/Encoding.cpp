@@ -1,0 +1,115 @@
+#include "console/Encoding.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <langinfo.h>
+#include <locale.h>
+#include <unistd.h>
+#include <cstdlib>
+#endif
+
+#include <cstring>
+#include <initializer_list>
+
+namespace console {
+namespace {
+
+bool equalsIgnoringCase(const char* a, const char* b, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        if (x != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// True for the codeset names "UTF-8" and "utf8", in any case, of length length.
+bool isUtf8Codeset(const char* codeset, std::size_t length)
+{
+    return (length == 5 && equalsIgnoringCase(codeset, "utf-8", 5)) ||
+           (length == 4 && equalsIgnoringCase(codeset, "utf8", 4));
+}
+
+// A locale name is language[_territory][.codeset][@modifier]; a bare codeset such as "UTF-8"
+// is also a valid name on some systems, so a name without a dot is taken as a whole.
+bool nameHasUtf8Codeset(const char* name)
+{
+    const char* dot = std::strchr(name, '.');
+    const char* begin = dot != nullptr ? dot + 1 : name;
+    const char* at = std::strchr(begin, '@');
+    const std::size_t length = at != nullptr ? static_cast<std::size_t>(at - begin)
+                                             : std::strlen(begin);
+    return isUtf8Codeset(begin, length);
+}
+
+bool isSet(const char* value)
+{
+    return value != nullptr && value[0] != '\0';
+}
+
+} // namespace
+
+Encoding chooseEncoding(const PosixConsole& facts)
+{
+    if (!facts.isTerminal) {
+        return Encoding::shiftJis;
+    }
+    if (facts.codeset != nullptr) {
+        return isUtf8Codeset(facts.codeset, std::strlen(facts.codeset)) ? Encoding::utf8
+                                                                         : Encoding::shiftJis;
+    }
+    // The locale is named but not installed: the C library would fall back to "C", yet the
+    // user's terminal follows the name, so its codeset is what the terminal shows. The first
+    // non-empty variable wins, as in the C library's own lookup.
+    for (const char* name : {facts.lcAll, facts.lcCtype, facts.lang}) {
+        if (isSet(name)) {
+            return nameHasUtf8Codeset(name) ? Encoding::utf8 : Encoding::shiftJis;
+        }
+    }
+    return Encoding::shiftJis;
+}
+
+Encoding chooseEncoding(bool isConsole, unsigned outputCodePage)
+{
+    return isConsole && outputCodePage == utf8CodePage ? Encoding::utf8 : Encoding::shiftJis;
+}
+
+#ifdef _WIN32
+
+Encoding consoleEncoding()
+{
+    DWORD mode = 0;
+    const bool isConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    return chooseEncoding(isConsole, GetConsoleOutputCP());
+}
+
+#else
+
+Encoding consoleEncoding()
+{
+    // A locale object of its own, so that the program's locale stays "C" and numbers keep
+    // their full stop whatever the user's locale is.
+    PosixConsole facts{isatty(STDOUT_FILENO) == 1, nullptr, std::getenv("LC_ALL"),
+                       std::getenv("LC_CTYPE"), std::getenv("LANG")};
+    const locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (user == static_cast<locale_t>(0)) {
+        return chooseEncoding(facts);
+    }
+    facts.codeset = nl_langinfo_l(CODESET, user);
+    const Encoding encoding = chooseEncoding(facts);
+    freelocale(user); // the codeset belongs to the locale object, so it is read before this
+    return encoding;
+}
+
+#endif
+
+} // namespace console
