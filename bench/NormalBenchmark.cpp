@@ -1,8 +1,6 @@
 // The cost of Phi and its inverse against two references measured in the same run: the exp
 // floor (the very std::exp calls the computation makes, alone) and the closed form by erfc.
 #include "distribution/Normal.h"
-#include "myLib/AdaptiveGL.h"
-#include "myLib/RootFinding.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-// gaussKernel does not call exp for an exponent below this (the result is 0 either way); the
-// recording must skip the same calls to count only the exp calls really made.
-constexpr double kernelExpSkip = -746.0;
-// As normalCdf: the integral is taken no further out than this, and the search's settings.
-constexpr double tailBound = 1e4;
-constexpr double searchStart = 0.0;
-constexpr double searchTolerance = 1e-12;
 
 // What one computation hands to std::exp (all calls, in order), to Phi and to the density.
 struct Recording {
@@ -38,30 +28,18 @@ bool recordingDiffers = false;
 double recordingKernel(double x)
 {
     const double exponent = (-0.5 * x) * x;
-    if (!(exponent < kernelExpSkip)) {
+    // gaussKernel skips exp below this; only the exp calls really made are recorded.
+    if (!(exponent < gaussKernelExpUnderflow)) {
         recording->expArguments.push_back(exponent);
     }
     return gaussKernel(x);
 }
 
-// normalCdf step by step, on the recording kernel.
+// normalCdf on the recording kernel.
 double recordingCdf(double z)
 {
     recording->cdfArguments.push_back(z);
-    const double pi = 4.0 * std::atan(1.0);
-    if (z == 0.0) {
-        return 0.5;
-    }
-    if (z > tailBound) {
-        z = tailBound;
-    } else if (z < -tailBound) {
-        z = -tailBound;
-    }
-    myLib::AdaptiveGL integrator;
-    if (z > 0.0) {
-        return integrator.integrate(0.0, z, recordingKernel) / std::sqrt(2.0 * pi) + 0.5;
-    }
-    return 0.5 - integrator.integrate(z, 0.0, recordingKernel) / std::sqrt(2.0 * pi);
+    return normalCdfWithKernel(recordingKernel, z);
 }
 
 // normalDensity calls exp on (-0.5 * x) * x without a skip.
@@ -193,8 +171,7 @@ void registerCdfInverse(double p)
 {
     Recording record;
     recording = &record;
-    double mirrored = searchStart;
-    myLib::newtonSolve(mirrored, p, recordingCdf, recordingDensity, searchTolerance);
+    const double mirrored = normalCdfInverseWith(recordingCdf, recordingDensity, p);
     recording = nullptr;
 
     const std::string name = "PhiInverse(" + label(p) + ")";

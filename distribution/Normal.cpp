@@ -13,9 +13,6 @@ namespace {
 // finite (some 33,000 refinements here, against 2^1000 pieces for z = 1e308).
 constexpr double tailBound = 1e4;
 
-// exp(x) rounds to 0 below about -745.13 (half the smallest subnormal is exp(-745.13...)).
-constexpr double expUnderflow = -746.0;
-
 // Phi is 0.5 plus or minus an integral, so it carries an absolute rounding error of about
 // 1e-16 everywhere: a p closer than this to 0 or 1 lies below that resolution, and the
 // quantile found for it would be wrong however it was searched for.
@@ -32,9 +29,8 @@ constexpr double tolerance = 1e-12;
 double gaussKernel(double x)
 {
     const double exponent = (-0.5 * x) * x;
-    // exp gives exactly 0 here anyway, but through its slow underflow path; Phi of a huge z
-    // spends almost all its time on such arguments.
-    if (exponent < expUnderflow) {
+    // Phi of a huge z spends almost all its time on such arguments.
+    if (exponent < gaussKernelExpUnderflow) {
         return 0.0;
     }
     return std::exp(exponent);
@@ -48,6 +44,11 @@ double normalDensity(double x)
 
 double normalCdf(double z)
 {
+    return normalCdfWithKernel(gaussKernel, z);
+}
+
+double normalCdfWithKernel(RealFn kernel, double z)
+{
     const double pi = 4.0 * std::atan(1.0);
     if (z == 0.0) {
         return 0.5;
@@ -59,16 +60,21 @@ double normalCdf(double z)
     }
     if (z > 0.0) {
         myLib::AdaptiveGL integrator;
-        const double integral = integrator.integrate(0.0, z, gaussKernel);
+        const double integral = integrator.integrate(0.0, z, kernel);
         return integral / std::sqrt(2.0 * pi) + 0.5;
     }
     // z < 0, or z not a number, which makes the result not a number too.
     myLib::AdaptiveGL integrator;
-    const double integral = integrator.integrate(z, 0.0, gaussKernel);
+    const double integral = integrator.integrate(z, 0.0, kernel);
     return 0.5 - integral / std::sqrt(2.0 * pi);
 }
 
 double normalCdfInverse(double p)
+{
+    return normalCdfInverseWith(normalCdf, normalDensity, p);
+}
+
+double normalCdfInverseWith(RealFn cdf, RealFn density, double p)
 {
     // Written as !(p > 0) so that a p that is not a number is rejected too.
     if (!(p > 0.0) || p >= 1.0) {
@@ -78,6 +84,6 @@ double normalCdfInverse(double p)
         throw pTooCloseMessage;
     }
     double x = startValue;
-    myLib::newtonSolve(x, p, normalCdf, normalDensity, tolerance);
+    myLib::newtonSolve(x, p, cdf, density, tolerance);
     return x;
 }
