@@ -78,9 +78,11 @@ Encoding chooseEncoding(const PosixConsole& facts)
     return Encoding::shiftJis;
 }
 
-Encoding chooseEncoding(bool isConsole, unsigned outputCodePage)
+Encoding chooseEncoding(const WindowsConsole& facts)
 {
-    return isConsole && outputCodePage == utf8CodePage ? Encoding::utf8 : Encoding::shiftJis;
+    // The C runtime would pass bytes through the console's code page, which shows Shift_JIS
+    // only on code page 932; characters need no code page.
+    return facts.isConsole ? Encoding::utf16 : Encoding::shiftJis;
 }
 
 #ifdef _WIN32
@@ -89,7 +91,7 @@ Encoding consoleEncoding()
 {
     DWORD mode = 0;
     const bool isConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
-    return chooseEncoding(isConsole, GetConsoleOutputCP());
+    return chooseEncoding(WindowsConsole{isConsole});
 }
 
 #else

@@ -4,6 +4,7 @@
 #include "console/Encoding.h"
 #include "console/Streams.h"
 #include "console/Texts.h"
+#include "console/WideConsole.h"
 
 #include <iostream>
 #include <ostream>
@@ -11,8 +12,12 @@
 int main()
 {
     // Decided once, before the first text is written, so that a session never mixes encodings.
-    const console::Texts& texts = console::textsFor(console::consoleEncoding());
-    if (!console::standardInputIsRegularFile()) {
+    const console::Encoding encoding = console::consoleEncoding();
+    const console::Texts& texts = console::textsFor(encoding);
+    // On a Windows console std::cout writes characters from here on; elsewhere nothing changes.
+    // Blocks are for output nobody watches, and sync_with_stdio(false) would replace the buffer.
+    const console::WideConsoleOutput wideConsole(encoding, std::cout);
+    if (encoding == console::Encoding::utf16 || !console::standardInputIsRegularFile()) {
         // A person or a program may be waiting at each prompt: every line is flushed.
         console::Console dialogue{std::cin, std::cout, texts};
         return console::runMenu(dialogue);
