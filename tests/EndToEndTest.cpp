@@ -1,5 +1,7 @@
 // The real executable with standard input piped in: standard output byte for byte, nothing on
 // standard error, and the exit status.
+#include "wine/WindowsLineEnds.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,7 +15,23 @@
 #include <sstream>
 #include <string>
 
+#ifndef NORMCALC_RUNNER
+// What starts the calculator: nothing for a native build, Wine's loader for the Windows one.
+#define NORMCALC_RUNNER ""
+#endif
+
 namespace {
+
+// The one place where the Windows build's line ends are met: its "\r\n" become "\n" here, so
+// that every expected transcript serves both builds.
+std::string transcript(const std::string& written)
+{
+#ifdef NORMCALC_WINDOWS_BUILD
+    return withUnixLineEnds(written);
+#else
+    return written;
+#endif
+}
 
 // The menu in Shift_JIS, as the calculator writes it to a pipe, and its prompt.
 const std::string menu =
@@ -59,13 +77,14 @@ Run runCalculator(const std::string& input, Input how = Input::file,
     const std::string out = dir + "normcalc_" + name + ".out";
     const std::string err = dir + "normcalc_" + name + ".err";
     std::ofstream(in, std::ios::binary) << input;
-    const std::string exe = environment + " \"" NORMCALC_EXE "\"";
+    const std::string exe = environment + " " NORMCALC_RUNNER " \"" NORMCALC_EXE "\"";
     const std::string redirections = " > \"" + out + "\" 2> \"" + err + "\"";
     const std::string command = how == Input::file
                                     ? exe + " < \"" + in + "\"" + redirections
                                     : "cat \"" + in + "\" | " + exe + redirections;
     const int raw = std::system(command.c_str());
-    return {readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return {transcript(readFile(out)), readFile(err), status};
 }
 
 struct Session {
@@ -184,7 +203,11 @@ public:
             dup2(devNull, STDERR_FILENO);
             close(toChild[1]);
             close(fromChild[0]);
-            execl(NORMCALC_EXE, NORMCALC_EXE, static_cast<char*>(nullptr));
+            if (std::string(NORMCALC_RUNNER).empty()) {
+                execl(NORMCALC_EXE, NORMCALC_EXE, static_cast<char*>(nullptr));
+            } else {
+                execlp(NORMCALC_RUNNER, NORMCALC_RUNNER, NORMCALC_EXE, static_cast<char*>(nullptr));
+            }
             _exit(127);
         }
         close(toChild[0]);
@@ -214,6 +237,7 @@ public:
     {
         // Far longer than any answer takes; only a missing flush runs into it.
         constexpr int timeLimitMs = 10000;
+        std::string written;
         std::string got;
         pollfd ready{output, POLLIN, 0};
         while (got.size() < expected.size() || got.compare(got.size() - expected.size(),
@@ -226,7 +250,8 @@ public:
             if (n <= 0) {
                 break;
             }
-            got.append(chunk, static_cast<std::size_t>(n));
+            written.append(chunk, static_cast<std::size_t>(n));
+            got = transcript(written);
         }
         return got;
     }
@@ -293,5 +318,20 @@ TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
         EXPECT_EQ(run.status, 0);
     }
 }
+
+#ifdef NORMCALC_WINDOWS_BUILD
+// The C runtime's text mode reads "\r\n" as "\n" and takes a Ctrl-Z byte (0x1A) for the end of
+// the input, as Windows' own console tools do.
+TEST(EndToEnd, WindowsTextModeInput)
+{
+    const Session sessions[] = {
+        {"lines ended by \\r\\n", "1\r\n1.96\r\n9\r\n", menu + zToP("0.975002") + menu, 0},
+        {"Ctrl-Z at the menu ends like the input", "1 1.96\n\x1a" "9\n",
+         menu + zToP("0.975002") + menu + "\n", 0},
+        {"Ctrl-Z at the z prompt cuts the request off", "1 \x1a" "0.5 9", menu + "\nz = \n", 1},
+    };
+    EXPECT_SESSIONS(sessions);
+}
+#endif
 
 } // namespace
