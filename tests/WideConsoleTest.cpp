@@ -32,6 +32,18 @@ struct Case {
     std::u16string expected;
 };
 
+// Each row's bytes must convert completely, to its expected units.
+template <std::size_t n>
+void expectConversions(const Case (&cases)[n])
+{
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        const Converted converted = convert(row.bytes);
+        EXPECT_EQ(converted.units, row.expected);
+        EXPECT_EQ(converted.restOffset, row.bytes.size());
+    }
+}
+
 // Code points from the Unicode code charts (終 U+7D42, 了 U+4E86, 。 U+3002, 😀 U+1F600 as the
 // surrogate pair D83D DE00); the boundaries of each byte length from the standard's chapter 3.
 TEST(ToConsoleUtf16, WellFormedText)
@@ -50,12 +62,7 @@ TEST(ToConsoleUtf16, WellFormedText)
         {"U+10FFFF, the last code point", "\xf4\x8f\xbf\xbf", std::u16string{0xdbff, 0xdfff}},
         {"a NUL byte is a character", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
     };
-    for (const Case& row : cases) {
-        SCOPED_TRACE(row.what);
-        const Converted converted = convert(row.bytes);
-        EXPECT_EQ(converted.units, row.expected);
-        EXPECT_EQ(converted.restOffset, row.bytes.size());
-    }
+    expectConversions(cases);
 }
 
 // One U+FFFD for each longest well-formed beginning of a character; the examples follow the
@@ -78,12 +85,7 @@ TEST(ToConsoleUtf16, MalformedBytesBecomeReplacementCharacters)
         {"a Shift_JIS menu line", "9: \x8fI\x97\xb9\x81" "B", u"9: \ufffdI\ufffd\ufffd\ufffdB"},
         {"malformed at the very end", "\xe0\x80", u"\ufffd\ufffd"},
     };
-    for (const Case& row : cases) {
-        SCOPED_TRACE(row.what);
-        const Converted converted = convert(row.bytes);
-        EXPECT_EQ(converted.units, row.expected);
-        EXPECT_EQ(converted.restOffset, row.bytes.size());
-    }
+    expectConversions(cases);
 }
 
 TEST(ToConsoleUtf16, AnIncompleteCharacterAtTheEndIsLeftForLater)
