@@ -69,25 +69,26 @@ struct Outcome {
     bool finished;
 };
 
-// Reads whatever master has within wait; false once the terminal is closed.
-bool readSome(int master, std::string& written, std::chrono::milliseconds wait)
+// Reads whatever master has within wait; returns the number of bytes read, 0 when none came,
+// -1 once the terminal is closed.
+ssize_t readSome(int master, std::string& written, std::chrono::milliseconds wait)
 {
     pollfd ready{master, POLLIN, 0};
     const int polled = poll(&ready, 1, static_cast<int>(wait.count()));
     if (polled <= 0) {
-        return polled == 0 || errno == EINTR;
+        return polled == 0 || errno == EINTR ? 0 : -1;
     }
     char buffer[4096];
     const ssize_t got = read(master, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) {
-        return true;
+        return 0;
     }
     // The master side reports the closed terminal as EIO.
     if (got <= 0) {
-        return false;
+        return -1;
     }
     written.append(buffer, static_cast<std::size_t>(got));
-    return true;
+    return got;
 }
 
 // Runs the Windows executable under Wine on a new terminal with LANG=locale, types keys at its
@@ -111,31 +112,35 @@ Outcome runUnderWine(const char* locale, const std::string& keys)
     }
 
     const auto deadline = std::chrono::steady_clock::now() + runLimit;
+    const auto inTime = [&deadline] { return std::chrono::steady_clock::now() < deadline; };
     Outcome outcome{"", -1, false};
     bool open = true;
-    while (open && screenText(outcome.written).find("No. = ") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
-        open = readSome(master, outcome.written, pollStep);
+    while (open && screenText(outcome.written).find("No. = ") == std::string::npos && inTime()) {
+        open = readSome(master, outcome.written, pollStep) >= 0;
     }
     // Keys typed before Wine's console switches the terminal out of line mode would be taken
     // by the terminal's own line editing, and Wine would read "\n" for Enter.
     termios mode{};
-    while (open && tcgetattr(master, &mode) == 0 && (mode.c_lflag & ICANON) != 0 &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (open && tcgetattr(master, &mode) == 0 && (mode.c_lflag & ICANON) != 0 && inTime()) {
         std::this_thread::sleep_for(pollStep);
     }
-    if (open && std::chrono::steady_clock::now() < deadline) {
+    int raw = 0;
+    if (open && inTime()) {
         EXPECT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-        while (open && std::chrono::steady_clock::now() < deadline) {
-            open = readSome(master, outcome.written, pollStep);
+        // The end of the program, not of the terminal: the desktop process Wine starts for a
+        // console has the terminal as its standard error, and may outlive the program.
+        while (!outcome.finished && inTime()) {
+            open = readSome(master, outcome.written, pollStep) >= 0;
+            outcome.finished = waitpid(child, &raw, open ? WNOHANG : 0) == child;
         }
-        outcome.finished = !open;
+        // The console has written everything by then but for its last cursor settings.
+        while (outcome.finished && readSome(master, outcome.written, pollStep) > 0) {
+        }
     }
     if (!outcome.finished) {
         kill(child, SIGKILL);
-    }
-    int raw = 0;
-    while (waitpid(child, &raw, 0) < 0 && errno == EINTR) {
+        while (waitpid(child, &raw, 0) < 0 && errno == EINTR) {
+        }
     }
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     close(master);
