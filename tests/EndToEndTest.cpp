@@ -139,24 +139,29 @@ TEST(EndToEnd, PToZ)
 }
 
 // A token is a number only when the whole of it is one: what follows a number in the same
-// token makes all of it invalid, and the next query is read normally. 0.975002 = Phi(1.96) and
-// 1.95996 = Phi^-1(0.975) to six digits.
+// token makes all of it invalid, and the next query is read normally. Each bad token is
+// followed by another request, which a leftover would have answered (as the choice) instead;
+// 0.975002 = Phi(1.96) and 1.95996 = Phi^-1(0.975) to six digits.
 TEST(EndToEnd, HalfNumbersAreNoNumbers)
 {
     // A decimal comma, a trailing letter, C's hexadecimal form, a sum, an unfinished exponent,
     // a second sign, a second point, a NUL byte.
     const std::string tokens[] = {"1,96", "1.96x", "0x1p-3", "1+1", "1e", "--1", "1.9.6",
                                   std::string("1.9\0", 4), "0,975", "0.975x", "0.5+0.5"};
+    Session atZ{"at the z prompt", "", menu, 0};
+    Session atP{"at the p prompt", "", menu, 0};
     for (const std::string& token : tokens) {
-        const Session sessions[] = {
-            {"at the z prompt", "1 " + token + "\n1 1.96\n9\n",
-             menu + "\nz = Invalid value for z.\n" + menu + zToP("0.975002") + menu, 0},
-            {"at the p prompt", "2 " + token + "\n2 0.975\n9\n",
-             menu + "\np = Invalid value for p.\n" + menu + pToZ("1.95996") + menu, 0},
-        };
-        SCOPED_TRACE(token);
-        EXPECT_SESSIONS(sessions);
+        atZ.input += "1 " + token + "\n";
+        atZ.output += "\nz = Invalid value for z.\n" + menu;
+        atP.input += "2 " + token + "\n";
+        atP.output += "\np = Invalid value for p.\n" + menu;
     }
+    atZ.input += "1 1.96\n9\n";
+    atZ.output += zToP("0.975002") + menu;
+    atP.input += "2 0.975\n9\n";
+    atP.output += pToZ("1.95996") + menu;
+    const Session sessions[] = {atZ, atP};
+    EXPECT_SESSIONS(sessions);
 }
 
 // Any spelling the extraction reads whole is a number: a sign, an exponent, no leading digit.
