@@ -81,27 +81,29 @@ ReadResult skipToToken(std::istream& in)
 ReadResult skipByteOrderMark(std::istream& in)
 {
     std::streambuf* buffer = in.rdbuf();
+    std::size_t matched = 0;
     try {
-        int c = buffer->sgetc();
-        for (std::size_t matched = 0; matched < byteOrderMarkLength; ++matched) {
-            if (Traits::eq_int_type(c, Traits::eof()) ||
-                Traits::to_char_type(c) != byteOrderMark[matched]) {
-                if (Traits::eq_int_type(c, Traits::eof())) {
-                    in.setstate(std::ios_base::eofbit);
-                }
-                if (matched == 0) {
-                    return ReadResult::value;
-                }
-                readToken(in, nullptr, 0);
-                return in.bad() ? ReadResult::failed : ReadResult::invalid;
+        while (matched < byteOrderMarkLength) {
+            const int c = buffer->sgetc();
+            if (Traits::eq_int_type(c, Traits::eof())) {
+                in.setstate(std::ios_base::eofbit);
+                break;
             }
-            c = buffer->snextc();
+            if (Traits::to_char_type(c) != byteOrderMark[matched]) {
+                break;
+            }
+            buffer->sbumpc();
+            ++matched;
         }
     } catch (...) {
         in.setstate(std::ios_base::badbit);
         return ReadResult::failed;
     }
-    return ReadResult::value;
+    if (matched == 0 || matched == byteOrderMarkLength) {
+        return ReadResult::value;
+    }
+    readToken(in, nullptr, 0);
+    return in.bad() ? ReadResult::failed : ReadResult::invalid;
 }
 
 // Reads the menu choice with the stream's own int extraction, which ends the token at the
