@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +49,8 @@ constexpr const char* endlessInputLimit = "timeout 20 ";
 Run run(const std::string& tag, const std::string& input, const Plumbing& plumbing)
 {
     const std::string dir = testing::TempDir();
-    const std::string base = dir + "normcalc_" + tag;
+    // The process id keeps apart test runs from several builds on one machine.
+    const std::string base = dir + "normcalc_" + tag + "_" + std::to_string(getpid());
     const std::string in = base + ".in";
     const std::string out = base + ".out";
     const std::string err = base + ".err";
@@ -104,6 +105,9 @@ Run run(const std::string& tag, const std::string& input, const Plumbing& plumbi
     const std::string statusText = readFile(status);
     if (raw != -1 && !statusText.empty()) {
         result.status = std::atoi(statusText.c_str());
+    }
+    for (const std::string& path : {in, out, err, status}) {
+        std::remove(path.c_str());
     }
     return result;
 }

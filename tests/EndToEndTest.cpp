@@ -331,7 +331,8 @@ struct Measured {
 Measured runOnGeneratedInput(const std::string& before, char fill, std::size_t count,
                              const std::string& after)
 {
-    const std::string out = testing::TempDir() + "normcalc_" + testName() + ".out";
+    const std::string out =
+        testing::TempDir() + "normcalc_" + testName() + "_" + std::to_string(getpid()) + ".out";
     const std::string piece(1 << 16, fill);
     int feed[2];
     if (pipe(feed) != 0) {
@@ -375,7 +376,10 @@ Measured runOnGeneratedInput(const std::string& before, char fill, std::size_t c
     rusage usage{};
     wait4(child, &raw, 0, &usage);
     waitpid(writer, nullptr, 0);
-    return {calculator::readFile(out), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, usage.ru_maxrss};
+    const Measured measured{calculator::readFile(out), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+                            usage.ru_maxrss};
+    std::remove(out.c_str());
+    return measured;
 }
 
 // A token of 200 MB at the z prompt is rejected and skipped while the calculator stays small

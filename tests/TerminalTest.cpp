@@ -236,7 +236,8 @@ char processState(pid_t pid)
 // shares the file's offset with it.
 TEST(Terminal, FileInputOnATerminalIsWrittenLineByLine)
 {
-    const std::string path = testing::TempDir() + "normcalc_terminal_queries.in";
+    const std::string path =
+        testing::TempDir() + "normcalc_terminal_queries_" + std::to_string(getpid()) + ".in";
     std::ofstream(path, std::ios::binary) << input;
     const int file = open(path.c_str(), O_RDONLY);
     ASSERT_GE(file, 0);
