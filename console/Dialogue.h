@@ -3,33 +3,47 @@
 
 #include "console/Texts.h"
 
+#include <cstddef>
 #include <iosfwd>
 
 namespace console {
 
-// Where a dialogue reads, where it writes, and the texts it writes there.
+// Where a dialogue reads, where it writes, and the texts it writes there. Before every read
+// the output is flushed, so that each prompt is seen before the dialogue waits; a failed
+// output, or an input whose buffer throws (badbit), ends the dialogue.
 struct Console {
     std::istream& in;
     std::ostream& out;
     const Texts& texts;
 };
 
-// How a command ended: done (the menu follows), or cut off by the end of input.
-enum class CommandEnd { done, inputEnded };
+// How a command ended: done (the menu follows), cut off by the end of input, or stopped
+// because the input could not be read or the output not written.
+enum class CommandEnd { done, inputEnded, streamFailed };
 
 // Exit status after the user's choice 9, or the end of input at the choice prompt.
 constexpr int exitChosen = 0;
 // Exit status when the input ends at a command's prompt, cutting the request off.
 constexpr int exitInputCutOff = 1;
+// Exit status when the output cannot be written or the input cannot be read.
+constexpr int exitStreamFailed = 2;
 
-// Runs the menu until choice 9 or the end of input and returns the exit status; never throws.
+// The longest token read as z or p; a longer one is invalid and is passed over without being
+// kept. The exact decimal expansion of any double takes at most 1077 characters (-2^-1074 in
+// fixed notation: sign, "0.", 1074 digits), so no number a person or a program writes comes
+// near it, and memory stays the same whatever the input.
+constexpr std::size_t maxTokenLength = 4096;
+
+// Runs the menu until choice 9, the end of input or a failed stream and returns the exit
+// status; never throws. A UTF-8 byte order mark at the start of the input is skipped.
 int runMenu(Console& console);
 
-// Reads z and writes p = Phi(z); inputEnded when the input ends at its prompt.
+// Reads z and writes p = Phi(z); inputEnded when the input ends at its prompt, streamFailed
+// when a stream fails.
 CommandEnd commandZToP(Console& console);
 
 // Reads p and writes z with Phi(z) = p, or the reason it has none; inputEnded when the input
-// ends at its prompt. Lets no exception escape.
+// ends at its prompt, streamFailed when a stream fails. Lets no exception escape.
 CommandEnd commandPToZ(Console& console);
 
 } // namespace console

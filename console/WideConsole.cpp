@@ -4,6 +4,7 @@
 #include "console/Win32.h"
 #endif
 
+#include <cerrno>
 #include <cstring>
 
 namespace console {
@@ -152,11 +153,14 @@ WideConsoleBuffer::WideConsoleBuffer(WideSink& target) : sink(target)
 
 WideConsoleBuffer::~WideConsoleBuffer()
 {
-    writeOut(true);
+    finish();
 }
 
 bool WideConsoleBuffer::writeOut(bool final)
 {
+    if (failure != 0) {
+        return false;
+    }
     const char* rest = pptr();
     std::size_t length = toConsoleUtf16(pbase(), pptr(), units, rest);
     if (final && rest != pptr()) {
@@ -168,7 +172,18 @@ bool WideConsoleBuffer::writeOut(bool final)
     std::memmove(bytes, rest, kept);
     setp(bytes, bytes + bufferSize);
     pbump(static_cast<int>(kept));
-    return length == 0 || sink.write(units, length);
+    if (length > 0 && !sink.write(units, length)) {
+        failure = EIO;
+        // Nothing more reaches the buffer: every later character goes to overflow.
+        setp(nullptr, nullptr);
+        return false;
+    }
+    return true;
+}
+
+bool WideConsoleBuffer::finish()
+{
+    return writeOut(true);
 }
 
 WideConsoleBuffer::int_type WideConsoleBuffer::overflow(int_type c)
@@ -189,20 +204,30 @@ int WideConsoleBuffer::sync()
     return writeOut(false) ? 0 : -1;
 }
 
-WideConsoleOutput::WideConsoleOutput(Encoding encoding, std::ostream& target) : stream(target)
+StandardOutput::StandardOutput(Encoding encoding, Flushing flushing)
+    : file(standardOutput, flushing)
 {
     if (encoding == Encoding::utf16) {
-        buffer.emplace(console);
-        previous = stream.rdbuf(&*buffer);
+        wide.emplace(console);
     }
 }
 
-WideConsoleOutput::~WideConsoleOutput()
+std::streambuf* StandardOutput::buffer()
 {
-    if (buffer && stream.rdbuf() == &*buffer) {
-        stream.flush();
-        stream.rdbuf(previous);
+    if (wide) {
+        return &*wide;
     }
+    return &file;
+}
+
+bool StandardOutput::finish()
+{
+    return wide ? wide->finish() : file.finish();
+}
+
+int StandardOutput::error() const
+{
+    return wide ? wide->error() : file.error();
 }
 
 } // namespace console

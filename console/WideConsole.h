@@ -3,10 +3,10 @@
 #pragma once
 
 #include "console/Encoding.h"
+#include "console/Streams.h"
 
 #include <cstddef>
 #include <optional>
-#include <ostream>
 #include <streambuf>
 
 namespace console {
@@ -34,13 +34,23 @@ public:
 
 // A stream buffer that collects bytes and hands them to a sink as UTF-16 whenever the stream
 // is flushed (every std::endl, and every read from a tied input stream), so each line and
-// prompt reaches the console at once. Failures show as a failed stream.
+// prompt reaches the console at once. After the first failed write it fails every later
+// write and flush, as FileOutputBuffer does, so that its ostream goes bad and stays bad.
 class WideConsoleBuffer : public std::streambuf {
 public:
     explicit WideConsoleBuffer(WideSink& sink);
+    // Writes what is left, as finish() does.
     ~WideConsoleBuffer() override;
     WideConsoleBuffer(const WideConsoleBuffer&) = delete;
     WideConsoleBuffer& operator=(const WideConsoleBuffer&) = delete;
+
+    // Writes all collected output, an incomplete character at its end as U+FFFD; returns
+    // false if that or any earlier write failed.
+    bool finish();
+
+    // Returns EIO once a write has failed (Windows' own error codes are no errno values), else
+    // 0.
+    int error() const { return failure; }
 
 protected:
     int_type overflow(int_type c) override;
@@ -53,25 +63,30 @@ private:
     // Far more than the longest stretch the dialogue writes between two flushes (a menu).
     static constexpr std::size_t bufferSize = 1024;
     WideSink& sink;
+    int failure = 0;
     char bytes[bufferSize];
     char16_t units[2 * bufferSize];
 };
 
-// For its lifetime, makes stream write to the Windows console through a WideConsoleBuffer when
-// encoding is utf16; leaves stream alone for any other encoding.
-class WideConsoleOutput {
+// Standard output as the dialogue writes it: UTF-16 characters through WriteConsoleW when the
+// encoding is utf16 (a Windows console), else bytes through a FileOutputBuffer.
+class StandardOutput {
 public:
-    WideConsoleOutput(Encoding encoding, std::ostream& stream);
-    // Flushes the stream and gives it back its own buffer.
-    ~WideConsoleOutput();
-    WideConsoleOutput(const WideConsoleOutput&) = delete;
-    WideConsoleOutput& operator=(const WideConsoleOutput&) = delete;
+    StandardOutput(Encoding encoding, Flushing flushing);
+    StandardOutput(const StandardOutput&) = delete;
+    StandardOutput& operator=(const StandardOutput&) = delete;
+
+    // Returns the stream buffer to write to.
+    std::streambuf* buffer();
+    // Writes all collected output; returns false if that or any earlier write failed.
+    bool finish();
+    // Returns the error number of the failed write, or 0 while every write has succeeded.
+    int error() const;
 
 private:
-    std::ostream& stream;
-    std::streambuf* previous = nullptr;
+    FileOutputBuffer file;
     StandardConsoleSink console;
-    std::optional<WideConsoleBuffer> buffer;
+    std::optional<WideConsoleBuffer> wide;
 };
 
 } // namespace console

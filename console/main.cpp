@@ -6,30 +6,48 @@
 #include "console/Texts.h"
 #include "console/WideConsole.h"
 
-#include <iostream>
+#include <cstdio>
+#include <cstring>
+#include <istream>
 #include <ostream>
+
+namespace {
+
+// Standard output can no longer carry the news, so one line goes to standard error, in the
+// form cat uses: "normcalc: read error: Is a directory".
+void reportFailure(const char* what, int error)
+{
+    std::fprintf(stderr, "normcalc: %s error: %s\n", what, std::strerror(error));
+}
+
+} // namespace
 
 int main()
 {
     // Decided once, before the first text is written, so that a session never mixes encodings.
     const console::Encoding encoding = console::consoleEncoding();
     const console::Texts& texts = console::textsFor(encoding);
-    // On a Windows console std::cout writes characters from here on; elsewhere nothing changes.
-    // Blocks are for output nobody watches, and sync_with_stdio(false) would replace the buffer.
-    const console::WideConsoleOutput wideConsole(encoding, std::cout);
-    if (encoding == console::Encoding::utf16 || !console::standardInputIsRegularFile()) {
-        // A person or a program may be waiting at each prompt: every line is flushed.
-        console::Console dialogue{std::cin, std::cout, texts};
-        return console::runMenu(dialogue);
+    // Reading a file of queries into a file or pipe, nobody waits at a prompt: the same bytes
+    // are written in blocks. A person at a terminal sees every line at once, even then.
+    const bool batch =
+        console::standardInputIsRegularFile() && !console::standardOutputIsTerminal();
+    console::FileInputBuffer input(console::standardInput);
+    // A Windows console is written characters, not bytes.
+    console::StandardOutput output(encoding, batch ? console::Flushing::inBlocks
+                                                   : console::Flushing::atLineEnds);
+    std::istream in(&input);
+    std::ostream out(output.buffer());
+    console::Console dialogue{in, out, texts};
+    int status = console::runMenu(dialogue);
+    if (!output.finish()) {
+        status = console::exitStreamFailed;
     }
-    // Reading a file of queries: the same bytes, written in blocks. Nobody shares the C
-    // streams with us, so the C++ ones may buffer on their own.
-    std::ios::sync_with_stdio(false);
-    std::cin.tie(nullptr);
-    console::BlockBuffer buffer(*std::cout.rdbuf());
-    std::ostream out(&buffer);
-    console::Console dialogue{std::cin, out, texts};
-    const int status = console::runMenu(dialogue);
-    buffer.finish();
+    if (status == console::exitStreamFailed) {
+        if (input.error() != 0) {
+            reportFailure("read", input.error());
+        } else {
+            reportFailure("write", output.error());
+        }
+    }
     return status;
 }

@@ -51,10 +51,10 @@ TEST(ClassicLocale, AGermanGlobalLocaleChangesNoNumber)
                              console::shiftJisTexts.menuPToZ + "\n" +
                              console::shiftJisTexts.menuQuit + "\nNo. = ";
     // Phi(0.5) = 0.691462, Phi^-1(0.975) = 1.95996 (to six digits); 1234.5 is read whole, not
-    // as 1234 and a fraction, and gives 1; "0,5" is the number 0, then a bad token ",5".
+    // as 1234 and a fraction, and gives 1; "0,5" is no number with a full stop as the decimal
+    // point, so the whole token is rejected.
     EXPECT_EQ(out.str(), menu + "\nz = p = 0.691462\n\n" + menu + "\np = z = 1.95996\n\n" + menu +
-                             "\nz = p = 1\n\n" + menu + "\nz = p = 0.5\n\n" + menu +
-                             "Invalid value for ck.\n" + menu);
+                             "\nz = p = 1\n\n" + menu + "\nz = Invalid value for z.\n" + menu);
     EXPECT_EQ(status, console::exitChosen);
 }
 

@@ -1,5 +1,6 @@
 // The real executable on a pseudo-terminal: the Japanese texts arrive as UTF-8 when the
-// terminal's locale is UTF-8, as Shift_JIS otherwise, and always as Shift_JIS through a pipe.
+// terminal's locale is UTF-8, as Shift_JIS otherwise, and always as Shift_JIS through a pipe;
+// and a terminal gets every line at once, even when the input is a file.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,7 +13,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -213,6 +218,82 @@ TEST(Terminal, CookedTerminalShowsTheUtf8MenuAndTheEcho)
     ASSERT_TRUE(outcome.finished) << "no end within the time limit; got: " << outcome.out;
     EXPECT_EQ(outcome.out, menu + "9\r\n");
     EXPECT_EQ(outcome.status, 0);
+}
+
+// The state letter of a process in /proc/<pid>/stat: R running, S waiting, Z ended, ...
+char processState(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // "pid (name) S ...": the name may hold anything, so the state follows the last ')'.
+    const std::string::size_type close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() ? stat[close + 2] : '?';
+}
+
+// A file of queries read by the calculator while its output goes to a terminal whose output
+// is stopped (as by Ctrl-S): the first write waits until output is started again. What the
+// calculator has read of its file by then shows whether it holds lines back: the parent
+// shares the file's offset with it.
+TEST(Terminal, FileInputOnATerminalIsWrittenLineByLine)
+{
+    const std::string path =
+        testing::TempDir() + "normcalc_terminal_queries_" + std::to_string(getpid()) + ".in";
+    std::ofstream(path, std::ios::binary) << input;
+    const int file = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(file, 0);
+
+    termios raw{};
+    cfmakeraw(&raw);
+    winsize size{24, 80, 0, 0};
+    int master = -1;
+    int slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, &raw, &size), 0) << "openpty: errno " << errno;
+    ASSERT_EQ(tcflow(slave, TCOOFF), 0);
+
+    char program[] = NORMCALC_EXE;
+    char* argv[] = {program, nullptr};
+    char locale[] = "LANG=C";
+    char* envp[] = {locale, nullptr};
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(file, STDIN_FILENO);
+        dup2(slave, STDOUT_FILENO);
+        dup2(slave, STDERR_FILENO);
+        execve(program, argv, envp);
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+
+    // The calculator waits once it is stopped by the terminal: it reads a regular file, which
+    // never makes it wait, and it writes nothing elsewhere.
+    const auto deadline = std::chrono::steady_clock::now() + runLimit;
+    char state = processState(child);
+    while (state != 'S' && state != 'Z' && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        state = processState(child);
+    }
+    const off_t readWhileStopped = lseek(file, 0, SEEK_CUR);
+    tcflow(slave, TCOON);
+    close(slave);
+
+    std::string out;
+    const bool finished = readUntil(master, out, "", deadline);
+    if (!finished) {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    close(master);
+    close(file);
+    std::remove(path.c_str());
+
+    EXPECT_EQ(state, 'S') << "the calculator did not wait for the stopped terminal";
+    // Its first line was on its way to the terminal before it had read any of its input.
+    EXPECT_EQ(readWhileStopped, 0);
+    ASSERT_TRUE(finished) << "no end within the time limit; got: " << out;
+    EXPECT_EQ(out, transcript(shiftJisMenu));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -180,7 +181,7 @@ TEST(WideConsoleBuffer, ACharacterCutOffAtTheEndBecomesOneReplacement)
     EXPECT_EQ(sink.writes[1], u"\ufffd");
 }
 
-TEST(WideConsoleBuffer, ARefusedWriteFailsTheStream)
+TEST(WideConsoleBuffer, ARefusedWriteFailsTheStreamForGood)
 {
     RecordingSink sink;
     sink.refuse = true;
@@ -188,23 +189,26 @@ TEST(WideConsoleBuffer, ARefusedWriteFailsTheStream)
     std::ostream out(&buffer);
     out << "p = 0.5" << std::endl;
     EXPECT_TRUE(out.bad());
+    EXPECT_EQ(buffer.error(), EIO);
+    // The console takes writes again, but what failed once stays failed: nothing more is
+    // written, and the end reports the failure.
+    sink.refuse = false;
+    out.clear();
+    out << "9: " << std::endl;
+    EXPECT_TRUE(out.bad());
+    EXPECT_FALSE(buffer.finish());
+    EXPECT_EQ(sink.writes.size(), 1U);
 }
 
-TEST(WideConsoleOutput, OnlyAWindowsConsoleTakesOverTheStream)
+TEST(StandardOutput, OnlyAWindowsConsoleIsWrittenCharacters)
 {
-    std::ostringstream text;
-    // Through std::ostream: std::ostringstream's own rdbuf() names its string buffer always.
-    std::ostream& stream = text;
-    std::streambuf* const own = stream.rdbuf();
-    for (console::Encoding encoding : {console::Encoding::shiftJis, console::Encoding::utf8}) {
-        const console::WideConsoleOutput output(encoding, stream);
-        EXPECT_EQ(stream.rdbuf(), own);
+    for (const console::Encoding encoding : {console::Encoding::shiftJis, console::Encoding::utf8}) {
+        console::StandardOutput output(encoding, console::Flushing::atLineEnds);
+        EXPECT_NE(dynamic_cast<console::FileOutputBuffer*>(output.buffer()), nullptr);
     }
-    {
-        const console::WideConsoleOutput output(console::Encoding::utf16, stream);
-        EXPECT_NE(stream.rdbuf(), own);
-    }
-    EXPECT_EQ(stream.rdbuf(), own);
+    console::StandardOutput output(console::Encoding::utf16, console::Flushing::atLineEnds);
+    EXPECT_NE(dynamic_cast<console::WideConsoleBuffer*>(output.buffer()), nullptr);
+    EXPECT_EQ(output.error(), 0);
 }
 
 } // namespace
