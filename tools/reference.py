@@ -135,6 +135,45 @@ def subnormal_row(x, y):
         repr(x), repr(value), value, repr(float(margin)), exact)
 
 
+ROW = """\
+// x: the input double; value = hi + lo, the exact result to about 32 digits;
+// digits: the value as printed with six significant digits (%g), correctly
+// rounded; margin: the distance from the value to the nearest point where those
+// digits change (0 for an exact 0, whose digits no nearby value shares).
+// The comment ends each row with the value to 40 digits.
+struct Row {
+    double x;
+    double hi;
+    double lo;
+    const char* digits;
+    double margin;
+};
+
+"""
+
+SUBNORMAL_ROW = """\
+// x: the input double; nearest: the double nearest to the value, below the
+// smallest normal double; digits: nearest printed with six significant digits
+// (%g); marginUnits: the distance from the value to the nearest midpoint between
+// two subnormals, in units of the smallest subnormal 2^-1074.
+struct SubnormalRow {
+    double x;
+    double nearest;
+    const char* digits;
+    double marginUnits;
+};
+
+"""
+
+
+def write_table(out, comment, declaration, rows):
+    out.write("// %s\n" % comment)
+    out.write("inline constexpr %s[] = {\n" % declaration)
+    for line in rows:
+        out.write(line + "\n")
+    out.write("};\n\n")
+
+
 def main():
     out = sys.stdout
     out.write("// Phi(z) and its inverse to 40 significant digits, for the accuracy tests.\n")
@@ -143,35 +182,14 @@ def main():
               mpmath.__version__)
     out.write("#pragma once\n\n")
     out.write("namespace reference {\n\n")
-    out.write("// x: the input double; value = hi + lo, the exact result to about 32 digits;\n")
-    out.write("// digits: the value as printed with six significant digits (%g), correctly\n")
-    out.write("// rounded; margin: the distance from the value to the nearest point where those\n")
-    out.write("// digits change (0 for an exact 0, whose digits no nearby value shares).\n")
-    out.write("// The comment ends each row with the value to 40 digits.\n")
-    out.write("struct Row {\n    double x;\n    double hi;\n    double lo;\n")
-    out.write("    const char* digits;\n    double margin;\n};\n\n")
-    out.write("// Phi(z) = P(Z <= z) = erfc(-z/sqrt 2)/2 (mpmath.ncdf).\n")
-    out.write("inline constexpr Row cdf[] = {\n")
-    for z in Z_VALUES:
-        out.write(row(z, phi(mpf(z))) + "\n")
-    out.write("};\n\n")
-    out.write("// x: the input double; nearest: the double nearest to the value, below the\n")
-    out.write("// smallest normal double; digits: nearest printed with six significant digits\n")
-    out.write("// (%g); marginUnits: the distance from the value to the nearest midpoint between\n")
-    out.write("// two subnormals, in units of the smallest subnormal 2^-1074.\n")
-    out.write("struct SubnormalRow {\n    double x;\n    double nearest;\n")
-    out.write("    const char* digits;\n    double marginUnits;\n};\n\n")
-    out.write("// Phi(z) where it is subnormal.\n")
-    out.write("inline constexpr SubnormalRow cdfSubnormal[] = {\n")
-    for z in SUBNORMAL_Z_VALUES:
-        out.write(subnormal_row(z, phi(mpf(z))) + "\n")
-    out.write("};\n\n")
-    out.write("// z with Phi(z) = p (root of log mpmath.ncdf by Newton's method).\n")
-    out.write("inline constexpr Row cdfInverse[] = {\n")
-    for p in P_VALUES:
-        p = float(p)
-        out.write(row(p, phi_inverse(p)) + "\n")
-    out.write("};\n\n")
+    out.write(ROW)
+    write_table(out, "Phi(z) = P(Z <= z) = erfc(-z/sqrt 2)/2 (mpmath.ncdf).", "Row cdf",
+                [row(z, phi(mpf(z))) for z in Z_VALUES])
+    out.write(SUBNORMAL_ROW)
+    write_table(out, "Phi(z) where it is subnormal.", "SubnormalRow cdfSubnormal",
+                [subnormal_row(z, phi(mpf(z))) for z in SUBNORMAL_Z_VALUES])
+    write_table(out, "z with Phi(z) = p (root of log mpmath.ncdf by Newton's method).",
+                "Row cdfInverse", [row(p, phi_inverse(p)) for p in map(float, P_VALUES)])
     out.write("} // namespace reference\n")
 
 
