@@ -8,8 +8,9 @@ a grid of 100 points a decade from 1e-307 to 0.5, the same for 1 - p down to 1e-
 doubles from 1 - 2^-53 down to 1 - 16 * 2^-53, and p from 0.001 to 0.999 in steps of 0.001.
 Every printed answer is compared with the six digits of the nearest double to the true value
 (mpmath, 30 digits; for a subnormal Phi those are the digits other tools print), and the scan
-reports the answers with other digits, the negative probabilities, and the answers that go
-backwards as the input grows. A correct build reports none of each.
+reports the answers with other digits (or a message instead of a number), the negative
+probabilities, and the answers that go backwards as the input grows. A correct build reports
+none of each, and the script then exits with status 0.
 """
 
 import os
@@ -39,23 +40,32 @@ def run(exe, queries):
             out = subprocess.run([exe], stdin=source, stdout=subprocess.PIPE, check=True).stdout
     finally:
         os.unlink(batch.name)
+    # Each query leaves one line after its prompt: the result after its label, or a message.
     answers = []
     for line in out.decode("cp932").splitlines():
-        for prefix in ("z = p = ", "p = z = "):
-            if line.startswith(prefix):
-                answers.append(line[len(prefix):])
+        if line.startswith(("z = ", "p = ")):
+            answer = line[len("z = "):]
+            answers.append(answer[len("p = "):] if answer.startswith(("p = ", "z = ")) else answer)
     assert len(answers) == len(queries), (len(answers), len(queries))
     return answers
 
 
+def number(text):
+    """The printed number, or None for a message."""
+    try:
+        return float(text)
+    except ValueError:
+        return None
+
+
 def report(name, inputs, printed, truth, probability):
     wrong = [(x, got, want) for x, got, want in zip(inputs, printed, truth) if got != want]
-    values = [float(got) for got in printed]
-    negative = [x for x, v in zip(inputs, values) if probability and v < 0]
-    backwards = [(inputs[i], inputs[i + 1]) for i in range(len(values) - 1)
-                 if values[i + 1] < values[i]]
+    answered = [(x, number(got)) for x, got in zip(inputs, printed) if number(got) is not None]
+    negative = [x for x, v in answered if probability and v < 0]
+    backwards = [(answered[i][0], answered[i + 1][0]) for i in range(len(answered) - 1)
+                 if answered[i + 1][1] < answered[i][1]]
     print("%s: %d inputs from %r to %r" % (name, len(inputs), inputs[0], inputs[-1]))
-    print("  other digits than the true ones: %d" % len(wrong))
+    print("  other digits than the true ones, or no number: %d" % len(wrong))
     for x, got, want in wrong[:10]:
         print("    %r prints %s, true %s" % (x, got, want))
     if probability:
