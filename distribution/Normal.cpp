@@ -23,10 +23,10 @@ constexpr double lowerTailStart = -5.0;
 // There the kernel falls by a factor e every 1/|z|. The integrator accepts a piece on width
 // alone once its integral is below its absolute floor (1e-14; from about z = -7.8 down every
 // piece of the tail is), and an interval 1 or more wide then ends up in rules at least a
-// quarter wide: 9 decay lengths at z = -37, where one interval [z - 5, z] keeps only 8 digits. So the tail is integrated as
-// segments of 5 decay lengths, each narrower than 1 for z < -5 and so taken in two rules of
-// 2.5 lengths, whose error is 2e-18 of Phi; a segment whose integral is above the floor is
-// refined by the integrator as usual.
+// quarter wide: 9 decay lengths at z = -37, where one interval [z - 5, z] keeps only 8
+// digits. So the tail is integrated as segments of 5 decay lengths, each narrower than 1 for
+// z < -5 and so taken in two rules of 2.5 lengths, whose error is 2e-18 of Phi; a segment
+// whose integral is above the floor is refined by the integrator as usual.
 constexpr double segmentDecayLengths = 5.0;
 // 8 segments reach w = 40/|z| below z: the kernel beyond z - w is below e^-40 = 4e-18 of its
 // value at z, and its integral a smaller share of Phi still, under a tenth of half an ulp.
