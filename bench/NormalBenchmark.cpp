@@ -35,11 +35,18 @@ double recordingKernel(double x)
     return gaussKernel(x);
 }
 
-// normalCdf on the recording kernel.
+// scaledGaussKernel calls exp on the kernel's exponent shifted by gaussKernelScale.
+double recordingScaledKernel(double x)
+{
+    recording->expArguments.push_back((-0.5 * x) * x + gaussKernelScale);
+    return scaledGaussKernel(x);
+}
+
+// normalCdf on the recording kernels.
 double recordingCdf(double z)
 {
     recording->cdfArguments.push_back(z);
-    return normalCdfWithKernel(recordingKernel, z);
+    return normalCdfWithKernels(recordingKernel, recordingScaledKernel, z);
 }
 
 // normalDensity calls exp on (-0.5 * x) * x without a skip.
@@ -167,14 +174,14 @@ void registerCdf(double z)
     add(name + "/erfc", cdfClosedForm, z);
 }
 
-void registerCdfInverse(double p)
+void registerCdfInverse(double p, const std::string& text)
 {
     Recording record;
     recording = &record;
     const double mirrored = normalCdfInverseWith(recordingCdf, recordingDensity, p);
     recording = nullptr;
 
-    const std::string name = "PhiInverse(" + label(p) + ")";
+    const std::string name = "PhiInverse(" + text + ")";
     add(name, cdfInverse, p);
     if (!(mirrored == normalCdfInverse(p))) {
         recordingDiffers = true;
@@ -190,12 +197,14 @@ void registerCdfInverse(double p)
 
 int main(int argc, char** argv)
 {
-    for (double z : {0.5, 1.96, 5.0, -10.0, 100.0}) {
+    for (double z : {0.5, 1.96, 5.0, -10.0, -20.0, 100.0}) {
         registerCdf(z);
     }
-    for (double p : {0.5, 0.975, 1e-10, 1e-15}) {
-        registerCdfInverse(p);
+    for (double p : {0.5, 0.975, 1e-10, 1e-15, 1e-300}) {
+        registerCdfInverse(p, label(p));
     }
+    // The largest double below 1, which %g would show as 1.
+    registerCdfInverse(1.0 - 0x1p-53, "1-2^-53");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

@@ -84,7 +84,7 @@ bool isAfterZPrompt(const std::string& tail)
 bool isAfterPPrompt(const std::string& tail, const console::Texts& texts)
 {
     return tail.empty() || tail == "Invalid value for p." ||
-           tail == "Value for p is too close to 0 or 1." || tail == texts.bracketFailure ||
+           tail == "Value for p is too close to 0." || tail == texts.bracketFailure ||
            tail == "Bye." ||
            (startsWith(tail, zPrompt) && isPrintedDouble(tail.substr(zPrompt.size())));
 }

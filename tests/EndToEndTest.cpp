@@ -64,7 +64,8 @@ void expectSessions(const Session* begin, const Session* end)
 #define EXPECT_SESSIONS(table) expectSessions(std::begin(table), std::end(table))
 
 // Printed results from the rules' own values: Phi(1.96) = 0.975002, Phi(0.5) = 0.691462, and so
-// on (checked against a 40-digit reference); -1.11022e-16 is the rules' residue at z = -10.
+// on (checked against a 40-digit reference); in the lower tail Phi(-10) = 7.61985e-24, and at
+// z = -38 the nearest double to Phi, 2.88542835e-316 (true 2.885428360e-316).
 TEST(EndToEnd, MenuAndZToP)
 {
     const Session sessions[] = {
@@ -79,7 +80,8 @@ TEST(EndToEnd, MenuAndZToP)
         {"z = 0", "1\n0\n9\n", menu + zToP("0.5") + menu, 0},
         {"z = -1.96", "1\n-1.96\n9\n", menu + zToP("0.0249979") + menu, 0},
         {"z = 10", "1\n10\n9\n", menu + zToP("1") + menu, 0},
-        {"z = -10, an unclamped residue", "1\n-10\n9\n", menu + zToP("-1.11022e-16") + menu, 0},
+        {"z = -10, far in the lower tail", "1\n-10\n9\n", menu + zToP("7.61985e-24") + menu, 0},
+        {"z = -38, a subnormal p", "1 -38 9", menu + zToP("2.88543e-316") + menu, 0},
         {"1.5 is the choice 1, then z = .5", "1.5\n9\n", menu + zToP("0.691462") + menu, 0},
         {"z = 1e308", "1 1e308 9", menu + zToP("1") + menu, 0},
         {"z = -1e308", "1 -1e308 9", menu + zToP("0") + menu, 0},
@@ -112,7 +114,9 @@ TEST(EndToEnd, BadTokensAndEndOfInput)
 }
 
 // Quantiles printed from the rules' own values (1.95996 = Phi^-1(0.975) to six digits);
-// -6.36134 comes through the bracketing fallback.
+// -6.36134 comes through the bracketing fallback. The tails from the 40-digit reference:
+// Phi^-1(1e-20) = -9.26234, Phi^-1(1 - 2^-53) = 8.20954 and, for the smallest normal double
+// 2.2250738585072014e-308, -37.5194; below that double p is refused.
 TEST(EndToEnd, PToZ)
 {
     const std::string invalid = "\np = Invalid value for p.\n";
@@ -125,12 +129,14 @@ TEST(EndToEnd, PToZ)
          menu + invalid + menu + invalid + menu + invalid + menu + invalid + menu, 0},
         {"a rejected p, then a good one", "2 1.5 2 0.975 9",
          menu + invalid + menu + pToZ("1.95996") + menu, 0},
-        {"p too close to 0", "2 1e-20 9",
-         menu + "\np = Value for p is too close to 0 or 1.\n" + menu, 0},
-        {"p too close to 1", "2 0.9999999999999999 9",
-         menu + "\np = Value for p is too close to 0 or 1.\n" + menu, 0},
+        {"p = 1e-20", "2 1e-20 9", menu + pToZ("-9.26234") + menu, 0},
+        {"the largest p below 1", "2 0.9999999999999999 9", menu + pToZ("8.20954") + menu, 0},
+        {"the smallest normal p", "2 2.2250738585072014e-308 9",
+         menu + pToZ("-37.5194") + menu, 0},
+        {"the largest subnormal p", "2 2.2250738585072009e-308 9",
+         menu + "\np = Value for p is too close to 0.\n" + menu, 0},
         {"the smallest subnormal p", "2 4.9e-324 9",
-         menu + "\np = Value for p is too close to 0 or 1.\n" + menu, 0},
+         menu + "\np = Value for p is too close to 0.\n" + menu, 0},
         {"p not a number", "2 abc 9", menu + invalid + menu, 0},
         {"p out of range for double", "2 1e-999 9", menu + invalid + menu, 0},
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},

@@ -28,12 +28,12 @@ TEST(OutputForms, PassTheDialoguesOwnOutput)
         {"echoed choices", menu + "Your value for ck = -1\n" + menu + "Your value for ck = 0\n" +
                                menu + "Your value for ck = 2147483647\n" + menu, 0},
         {"z to p", menu + "\nz = p = 0.975002\n\n" + menu, 0},
-        {"a residue and a rounded 1", menu + "\nz = p = -1.11022e-16\n\n" + menu +
-                                          "\nz = p = 1\n\n" + menu, 0},
+        {"a tail value and a rounded 1", menu + "\nz = p = 7.61985e-24\n\n" + menu +
+                                             "\nz = p = 1\n\n" + menu, 0},
         {"p to z", menu + "\np = z = -6.36134\n\n" + menu + "\np = z = 0\n\n" + menu, 0},
         {"bad tokens", menu + "Invalid value for ck.\n" + menu + "\nz = Invalid value for z.\n" +
                            menu + "\np = Invalid value for p.\n" + menu, 0},
-        {"p rejected", menu + "\np = Value for p is too close to 0 or 1.\n" + menu + "\np = " +
+        {"p rejected", menu + "\np = Value for p is too close to 0.\n" + menu + "\np = " +
                            texts.bracketFailure + "\n" + menu + "\np = Bye.\n" + menu, 0},
         {"cut off at z", menu + "\nz = \n", 1},
         {"cut off at p", menu + "\nz = p = 0.5\n\n" + menu + "\np = \n", 1},
@@ -57,6 +57,8 @@ TEST(OutputForms, CatchWhatTheDialogueNeverWrites)
         {"a leading zero in the echo", menu + "Your value for ck = 03\n" + menu, 0},
         {"an echo beyond int", menu + "Your value for ck = 2147483648\n" + menu, 0},
         {"a message after the wrong prompt", menu + "\nz = Invalid value for p.\n" + menu, 0},
+        {"a message no longer written", menu + "\np = Value for p is too close to 0 or 1.\n" +
+                                            menu, 0},
         {"a result after the wrong prompt", menu + "\np = p = 0.5\n\n" + menu, 0},
         {"menu line 2 missing", std::string(texts.menuZToP) + "\n" + texts.menuQuit +
                                     "\nNo. = ", 0},

@@ -1,73 +1,97 @@
 #!/usr/bin/env python3
-"""Finds where the calculator's six printed digits stop being the true ones.
+"""Scans the calculator's printed digits over the whole range of z and of p.
 
 Usage (from the project root, after a build):  python3 tools/scan_digits.py [build/default/normcalc]
 
-Feeds the calculator z on a grid of step 0.001 over [-8.5, 8.5] and p on a grid of 50 points a
-decade from 1e-15 to 1e-3 and from 1 - 1e-3 to 1 - 1e-15, compares every printed result with
-the true value rounded to six digits (mpmath, 30 digits), and reports the mismatches nearest to
-the centre: beyond them, towards the centre, every grid point prints the true digits.
+Feeds the calculator, as one batch file each, z on a grid of step 0.001 over [-38.5, 9] and p on
+a grid of 100 points a decade from 1e-307 to 0.5, the same for 1 - p down to 1e-16, the 16
+doubles from 1 - 2^-53 down to 1 - 16 * 2^-53, and p from 0.001 to 0.999 in steps of 0.001.
+Every printed answer is compared with the six digits of the nearest double to the true value
+(mpmath, 30 digits; for a subnormal Phi those are the digits other tools print), and the scan
+reports the answers with other digits (or a message instead of a number), the negative
+probabilities, and the answers that go backwards as the input grows. A correct build reports
+none of each, and the script then exits with status 0.
 """
 
+import os
 import subprocess
 import sys
+import tempfile
 
 import mpmath
 from mpmath import mp, mpf
 
+from reference import phi_inverse
+
 mp.dps = 30
 
 
-def six_digits(x):
-    if x == 0:
-        return "0"
-    exponent = int(mpmath.floor(mpmath.log10(abs(x))))
-    step = mpf(10) ** (exponent - 5)
-    return "%.6g" % float(mpmath.nint(x / step) * step)
+def expected(x):
+    """x as the calculator would print the nearest double to it: six significant digits."""
+    return "%.6g" % float(x)
 
 
 def run(exe, queries):
-    """Answers of the calculator, in order, to (choice, value) queries."""
-    text = "".join("%d %r\n" % q for q in queries) + "9\n"
-    out = subprocess.run([exe], input=text.encode(), stdout=subprocess.PIPE, check=True).stdout
+    """Answers of the calculator, in order, to (choice, value) queries, read from a file."""
+    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as batch:
+        batch.write("".join("%d %r\n" % q for q in queries) + "9\n")
+    try:
+        with open(batch.name, "rb") as source:
+            out = subprocess.run([exe], stdin=source, stdout=subprocess.PIPE, check=True).stdout
+    finally:
+        os.unlink(batch.name)
+    # Each query leaves one line after its prompt: the result after its label, or a message.
     answers = []
     for line in out.decode("cp932").splitlines():
-        for prefix in ("z = p = ", "p = z = "):
-            if line.startswith(prefix):
-                answers.append(line[len(prefix):])
+        if line.startswith(("z = ", "p = ")):
+            answer = line[len("z = "):]
+            answers.append(answer[len("p = "):] if answer.startswith(("p = ", "z = ")) else answer)
     assert len(answers) == len(queries), (len(answers), len(queries))
     return answers
 
 
-def quantile(p):
-    start = -mpmath.sqrt(2) * mpmath.erfinv(1 - 2 * mpf(p))
-    return mpmath.findroot(lambda x: mpmath.ncdf(x) - mpf(p), start)
+def number(text):
+    """The printed number, or None for a message."""
+    try:
+        return float(text)
+    except ValueError:
+        return None
+
+
+def report(name, inputs, printed, truth, probability):
+    wrong = [(x, got, want) for x, got, want in zip(inputs, printed, truth) if got != want]
+    answered = [(x, number(got)) for x, got in zip(inputs, printed) if number(got) is not None]
+    negative = [x for x, v in answered if probability and v < 0]
+    backwards = [(answered[i][0], answered[i + 1][0]) for i in range(len(answered) - 1)
+                 if answered[i + 1][1] < answered[i][1]]
+    print("%s: %d inputs from %r to %r" % (name, len(inputs), inputs[0], inputs[-1]))
+    print("  other digits than the true ones, or no number: %d" % len(wrong))
+    for x, got, want in wrong[:10]:
+        print("    %r prints %s, true %s" % (x, got, want))
+    if probability:
+        print("  negative probabilities: %d" % len(negative))
+    print("  answers that go backwards as the input grows: %d" % len(backwards))
+    for a, b in backwards[:10]:
+        print("    from %r to %r" % (a, b))
+    return len(wrong) + len(negative) + len(backwards)
 
 
 def main():
     exe = sys.argv[1] if len(sys.argv) > 1 else "build/default/normcalc"
 
-    zs = [round(-8.5 + 0.001 * i, 3) for i in range(17001)]
-    printed = run(exe, [(1, z) for z in zs])
-    wrong = [z for z, got in zip(zs, printed) if got != six_digits(mpmath.ncdf(mpf(z)))]
-    print("z grid: %d points, %d print other digits than the true ones" % (len(zs), len(wrong)))
-    below = [z for z in wrong if z < 0]
-    above = [z for z in wrong if z > 0]
-    print("  highest such z below 0: %s" % (max(below) if below else "none"))
-    print("  lowest such z above 0: %s" % (min(above) if above else "none"))
+    zs = [round(-38.5 + 0.001 * i, 3) for i in range(47501)]
+    faults = report("z to p", zs, run(exe, [(1, z) for z in zs]),
+                    [expected(mpmath.ncdf(mpf(z))) for z in zs], True)
 
-    lows = [10.0 ** (-3 - k / 50) for k in range(601)]
-    highs = [1.0 - q for q in lows]
-    ps = lows + highs
-    printed = run(exe, [(2, p) for p in ps])
-    wrong = [p for p, got in zip(ps, printed) if got != six_digits(quantile(p))]
-    print("p grid: %d points, %d print other digits than the true ones" % (len(ps), len(wrong)))
-    low = [p for p in wrong if p < 0.5]
-    high = [p for p in wrong if p > 0.5]
-    print("  largest such p below 0.5: %r" % (max(low) if low else None))
-    print("  smallest such p above 0.5: %r (1 - %.3g)" % (
-        (min(high), 1 - min(high)) if high else (None, 0)))
+    lows = [10.0 ** (-307 + k / 100) for k in range(30670)]
+    highs = sorted(1.0 - 10.0 ** (-16 + k / 100) for k in range(1570))
+    ulps = [1.0 - m * 2.0 ** -53 for m in range(16, 0, -1)]
+    centre = [round(0.001 * k, 3) for k in range(1, 1000)]
+    ps = sorted(set(lows + [0.5] + highs + ulps + centre))
+    faults += report("p to z", ps, run(exe, [(2, p) for p in ps]),
+                     [expected(phi_inverse(p)) for p in ps], False)
+    return 1 if faults else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -90,14 +91,24 @@ struct Finished {
     int status;
 };
 
+// The test's files in its temporary directory, named by the process so that several builds'
+// runs on one machine keep apart.
+std::string temporaryFile(const std::string& name)
+{
+    return testing::TempDir() + "normcalc_long_session_" + std::to_string(getpid()) + name;
+}
+
 // Runs command with standard input from the file input (so the output is written in blocks).
 Finished run(const std::string& command, const std::string& input, const std::string& name)
 {
-    const std::string out = testing::TempDir() + "normcalc_long_session_" + name + ".out";
-    const std::string err = testing::TempDir() + "normcalc_long_session_" + name + ".err";
+    const std::string out = temporaryFile(name + ".out");
+    const std::string err = temporaryFile(name + ".err");
     const int raw = std::system((command + " < \"" + input + "\" > \"" + out + "\" 2> \"" + err +
                                  "\"").c_str());
-    return {readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    const Finished finished{readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return finished;
 }
 
 // The answer lines of a transcript, one a query: those after a "z = " or "p = " prompt.
@@ -124,11 +135,13 @@ TEST(LongSession, BothBuildsPrintTheSameResults)
         input += std::string(1, query.command) + " " + query.value + "\n";
     }
     input += "9\n";
-    const std::string inputFile = testing::TempDir() + "normcalc_long_session.in";
+    const std::string inputFile = temporaryFile(".in");
     std::ofstream(inputFile, std::ios::binary) << input;
+    const Finished onLinux = run("\"" NORMCALC_EXE "\"", inputFile, "_linux");
+    const Finished windows =
+        run(NORMCALC_RUNNER " \"" NORMCALC_WINDOWS_EXE "\"", inputFile, "_windows");
+    std::remove(inputFile.c_str());
 
-    const Finished onLinux = run("\"" NORMCALC_EXE "\"", inputFile, "linux");
-    const Finished windows = run(NORMCALC_RUNNER " \"" NORMCALC_WINDOWS_EXE "\"", inputFile, "windows");
     ASSERT_EQ(onLinux.status, 0);
     ASSERT_EQ(windows.status, 0);
     EXPECT_EQ(onLinux.err, "");
