@@ -108,9 +108,9 @@ Run run(const std::string& tag, const std::string& input, const Plumbing& plumbi
     const std::string limit = plumbing.input == Input::endless ? endlessInputLimit : "";
     // The calculator's own status is kept in a file: behind a pipe the shell reports cat's.
     const std::string calculator = "( " + plumbing.setup + " exec " + limit +
-                                   plumbing.environment + " " NORMCALC_RUNNER " \"" NORMCALC_EXE "\"" +
-                                   redirection + " 2> " + quoted(err) + " ); echo $? > " +
-                                   quoted(status);
+                                   plumbing.environment + " " NORMCALC_RUNNER " " +
+                                   quoted(NORMCALC_EXE) + redirection + " 2> " + quoted(err) +
+                                   " ); echo $? > " + quoted(status);
     std::string sink;
     switch (plumbing.output) {
     case Output::file:

@@ -52,7 +52,8 @@ TEST(ToConsoleUtf16, WellFormedText)
     const Case cases[] = {
         {"ASCII", "No. = ", u"No. = "},
         {"a line end", "p = 0.5\n\n", u"p = 0.5\r\n\r\n"},
-        {"a Japanese menu line", "9: \xe7\xb5\x82\xe4\xba\x86\xe3\x80\x82", u"9: \u7d42\u4e86\u3002"},
+        {"a Japanese menu line", "9: \xe7\xb5\x82\xe4\xba\x86\xe3\x80\x82",
+         u"9: \u7d42\u4e86\u3002"},
         {"U+0080, the first of two bytes", "\xc2\x80", u"\u0080"},
         {"U+07FF, the last of two bytes", "\xdf\xbf", u"\u07ff"},
         {"U+0800, the first of three bytes", "\xe0\xa0\x80", u"\u0800"},
@@ -202,7 +203,8 @@ TEST(WideConsoleBuffer, ARefusedWriteFailsTheStreamForGood)
 
 TEST(StandardOutput, OnlyAWindowsConsoleIsWrittenCharacters)
 {
-    for (const console::Encoding encoding : {console::Encoding::shiftJis, console::Encoding::utf8}) {
+    using console::Encoding;
+    for (const Encoding encoding : {Encoding::shiftJis, Encoding::utf8}) {
         console::StandardOutput output(encoding, console::Flushing::atLineEnds);
         EXPECT_NE(dynamic_cast<console::FileOutputBuffer*>(output.buffer()), nullptr);
     }
