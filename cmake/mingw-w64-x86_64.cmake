@@ -8,6 +8,11 @@ find_program(CMAKE_CXX_COMPILER
   NAMES ${NORMCALC_MINGW_PREFIX}-g++-posix ${NORMCALC_MINGW_PREFIX}-g++-win32
         ${NORMCALC_MINGW_PREFIX}-g++
   REQUIRED)
+# GoogleTest, built from its sources for the tests, has C in its project languages.
+find_program(CMAKE_C_COMPILER
+  NAMES ${NORMCALC_MINGW_PREFIX}-gcc-posix ${NORMCALC_MINGW_PREFIX}-gcc-win32
+        ${NORMCALC_MINGW_PREFIX}-gcc
+  REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${NORMCALC_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -16,3 +21,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # Linked statically, so that normcalc.exe runs without the compiler's DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# The tests are Windows programs too: they run under Wine when it is installed.
+include(${CMAKE_CURRENT_LIST_DIR}/WineLoader.cmake)
+if(NORMCALC_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${NORMCALC_WINE})
+endif()

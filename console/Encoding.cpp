@@ -1,13 +1,7 @@
 #include "console/Encoding.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "console/Win32.h"
 #else
 #include <langinfo.h>
 #include <locale.h>
@@ -78,9 +72,11 @@ Encoding chooseEncoding(const PosixConsole& facts)
     return Encoding::shiftJis;
 }
 
-Encoding chooseEncoding(bool isConsole, unsigned outputCodePage)
+Encoding chooseEncoding(const WindowsConsole& facts)
 {
-    return isConsole && outputCodePage == utf8CodePage ? Encoding::utf8 : Encoding::shiftJis;
+    // The C runtime would pass bytes through the console's code page, which shows Shift_JIS
+    // only on code page 932; characters need no code page.
+    return facts.isConsole ? Encoding::utf16 : Encoding::shiftJis;
 }
 
 #ifdef _WIN32
@@ -89,7 +85,7 @@ Encoding consoleEncoding()
 {
     DWORD mode = 0;
     const bool isConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
-    return chooseEncoding(isConsole, GetConsoleOutputCP());
+    return chooseEncoding(WindowsConsole{isConsole});
 }
 
 #else

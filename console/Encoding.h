@@ -1,10 +1,13 @@
-// The encoding of the Japanese texts: UTF-8 for a terminal that shows UTF-8, Shift_JIS for
-// everything else, decided from facts about standard output that are read once at start-up.
+// The encoding of the Japanese texts: UTF-8 for a terminal that shows UTF-8, UTF-16 for a Windows
+// console, Shift_JIS for everything else, decided from facts about standard output that are read
+// once at start-up.
 #pragma once
 
 namespace console {
 
-enum class Encoding { shiftJis, utf8 };
+// utf16 is for a Windows console only: the texts are kept as UTF-8 and handed to the console as
+// UTF-16 characters (WideConsole.h), which it shows whatever its code page.
+enum class Encoding { shiftJis, utf8, utf16 };
 
 // What a POSIX system says about standard output and the user's character-type locale.
 struct PosixConsole {
@@ -19,12 +22,14 @@ struct PosixConsole {
 // name in LC_ALL, LC_CTYPE or LANG when the locale cannot be opened), else shiftJis.
 Encoding chooseEncoding(const PosixConsole& facts);
 
-// Windows' UTF-8 code page, as GetConsoleOutputCP reports it.
-constexpr unsigned utf8CodePage = 65001;
+// What Windows says about standard output.
+struct WindowsConsole {
+    bool isConsole; // GetConsoleMode succeeds on the standard output handle
+};
 
-// Returns utf8 for a console whose output code page is UTF-8, else shiftJis (code page 932
-// shows it natively; redirected output keeps the bytes it always had).
-Encoding chooseEncoding(bool isConsole, unsigned outputCodePage);
+// Returns utf16 for a console, whatever its code page; shiftJis for redirected output (a pipe,
+// a file or another device), which keeps the bytes it always had.
+Encoding chooseEncoding(const WindowsConsole& facts);
 
 // Returns the encoding for this process's standard output; never fails (shiftJis when in doubt).
 Encoding consoleEncoding();

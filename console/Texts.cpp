@@ -35,7 +35,8 @@ const char* Texts::localize(const char* message) const
 
 const Texts& textsFor(Encoding encoding)
 {
-    return encoding == Encoding::utf8 ? utf8Texts : shiftJisTexts;
+    // A Windows console gets UTF-16, converted from the UTF-8 texts on the way out.
+    return encoding == Encoding::shiftJis ? shiftJisTexts : utf8Texts;
 }
 
 } // namespace console

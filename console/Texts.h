@@ -22,7 +22,8 @@ extern const Texts shiftJisTexts;
 // The texts as UTF-8 bytes.
 extern const Texts utf8Texts;
 
-// Returns the table of the given encoding; never fails.
+// Returns the table of the given encoding (the UTF-8 one for utf16, which is converted on the
+// way to the console); never fails.
 const Texts& textsFor(Encoding encoding);
 
 } // namespace console

@@ -4,6 +4,7 @@
 #include "console/Encoding.h"
 #include "console/Streams.h"
 #include "console/Texts.h"
+#include "console/WideConsole.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,17 +25,18 @@ void reportFailure(const char* what, int error)
 int main()
 {
     // Decided once, before the first text is written, so that a session never mixes encodings.
-    const console::Texts& texts = console::textsFor(console::consoleEncoding());
+    const console::Encoding encoding = console::consoleEncoding();
+    const console::Texts& texts = console::textsFor(encoding);
     // Reading a file of queries into a file or pipe, nobody waits at a prompt: the same bytes
     // are written in blocks. A person at a terminal sees every line at once, even then.
     const bool batch =
         console::standardInputIsRegularFile() && !console::standardOutputIsTerminal();
     console::FileInputBuffer input(console::standardInput);
-    console::FileOutputBuffer output(console::standardOutput, batch
-                                                                   ? console::Flushing::inBlocks
-                                                                   : console::Flushing::atLineEnds);
+    // A Windows console is written characters, not bytes.
+    console::StandardOutput output(encoding, batch ? console::Flushing::inBlocks
+                                                   : console::Flushing::atLineEnds);
     std::istream in(&input);
-    std::ostream out(&output);
+    std::ostream out(output.buffer());
     console::Console dialogue{in, out, texts};
     int status = console::runMenu(dialogue);
     if (!output.finish()) {

@@ -9,6 +9,15 @@
 #include <fstream>
 #include <iterator>
 
+#ifdef NORMCALC_WINDOWS_BUILD
+#include "wine/WindowsLineEnds.h"
+#endif
+
+#ifndef NORMCALC_RUNNER
+// What starts the calculator: nothing for a native build, Wine's loader for the Windows one.
+#define NORMCALC_RUNNER ""
+#endif
+
 namespace calculator {
 
 const std::string menu =
@@ -31,6 +40,24 @@ std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void exec()
+{
+    if (std::string(NORMCALC_RUNNER).empty()) {
+        execl(NORMCALC_EXE, NORMCALC_EXE, static_cast<char*>(nullptr));
+    } else {
+        execlp(NORMCALC_RUNNER, NORMCALC_RUNNER, NORMCALC_EXE, static_cast<char*>(nullptr));
+    }
+}
+
+std::string transcript(const std::string& written)
+{
+#ifdef NORMCALC_WINDOWS_BUILD
+    return withUnixLineEnds(written);
+#else
+    return written;
+#endif
 }
 
 namespace {
@@ -81,9 +108,9 @@ Run run(const std::string& tag, const std::string& input, const Plumbing& plumbi
     const std::string limit = plumbing.input == Input::endless ? endlessInputLimit : "";
     // The calculator's own status is kept in a file: behind a pipe the shell reports cat's.
     const std::string calculator = "( " + plumbing.setup + " exec " + limit +
-                                   plumbing.environment + " \"" NORMCALC_EXE "\"" +
-                                   redirection + " 2> " + quoted(err) + " ); echo $? > " +
-                                   quoted(status);
+                                   plumbing.environment + " " NORMCALC_RUNNER " " +
+                                   quoted(NORMCALC_EXE) + redirection + " 2> " + quoted(err) +
+                                   " ); echo $? > " + quoted(status);
     std::string sink;
     switch (plumbing.output) {
     case Output::file:
@@ -101,7 +128,7 @@ Run run(const std::string& tag, const std::string& input, const Plumbing& plumbi
     }
     const std::string command = "{ " + source + calculator + "; }" + sink;
     const int raw = std::system(command.c_str());
-    Run result{readFile(out), readFile(err), -1};
+    Run result{transcript(readFile(out)), transcript(readFile(err)), -1};
     const std::string statusText = readFile(status);
     if (raw != -1 && !statusText.empty()) {
         result.status = std::atoi(statusText.c_str());

@@ -45,4 +45,13 @@ Run run(const std::string& tag, const std::string& input, const Plumbing& plumbi
 // Returns the contents of a file, empty when it does not exist.
 std::string readFile(const std::string& path);
 
+// Replaces this process by the calculator, started as run() starts it; returns only when that
+// failed.
+void exec();
+
+// The one place where the Windows build's line ends are met: returns what the calculator
+// wrote (on its standard output or error) with its "\r\n" as "\n", so that every expected
+// transcript serves both builds; unchanged from any other build.
+std::string transcript(const std::string& written);
+
 } // namespace calculator

@@ -278,9 +278,11 @@ TEST(EndToEnd, FailedOutputEndsWithStatus2)
     EXPECT_FAILURES(failures);
 }
 
+#ifndef NORMCALC_WINDOWS_BUILD
 // A file size limit fails a write part of the way, as a full file system does: the output is
 // the exact beginning of the whole, cut at the limit, whether it was written in blocks (input
-// from a file) or line by line (through a pipe).
+// from a file) or line by line (through a pipe). Not for the Windows build: its cut falls among
+// its "\r\n" bytes, and Wine gives the reason as an invalid argument.
 TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
 {
     // The shell counts the limit in 512-byte blocks; SIGXFSZ ignored makes the write fail.
@@ -305,13 +307,20 @@ TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
     };
     EXPECT_FAILURES(failures);
 }
+#endif
 
 // Input that cannot be read is no end of input: the open line is ended, and the calculator
 // exits with status 2 and the system's reason.
 TEST(EndToEnd, FailedInputEndsWithStatus2)
 {
+#ifdef NORMCALC_WINDOWS_BUILD
+    // The Windows C runtime under Wine gives the same reason for both.
+    const std::string directory = "normcalc: read error: Invalid argument\n";
+    const std::string closed = directory;
+#else
     const std::string directory = "normcalc: read error: Is a directory\n";
     const std::string closed = "normcalc: read error: Bad file descriptor\n";
+#endif
     const Failure failures[] = {
         {"a directory, output to a file", "", {Input::directory, Output::file, "", ""},
          menu + "\n", directory, 2},
@@ -373,7 +382,7 @@ Measured runOnGeneratedInput(const std::string& before, char fill, std::size_t c
     if (child == 0) {
         dup2(feed[0], STDIN_FILENO);
         dup2(outFd, STDOUT_FILENO);
-        execl(NORMCALC_EXE, NORMCALC_EXE, static_cast<char*>(nullptr));
+        calculator::exec();
         _exit(127);
     }
     close(feed[0]);
@@ -382,7 +391,8 @@ Measured runOnGeneratedInput(const std::string& before, char fill, std::size_t c
     rusage usage{};
     wait4(child, &raw, 0, &usage);
     waitpid(writer, nullptr, 0);
-    const Measured measured{calculator::readFile(out), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+    const Measured measured{calculator::transcript(calculator::readFile(out)),
+                            WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
                             usage.ru_maxrss};
     std::remove(out.c_str());
     return measured;
@@ -428,7 +438,7 @@ public:
             dup2(devNull, STDERR_FILENO);
             close(toChild[1]);
             close(fromChild[0]);
-            execl(NORMCALC_EXE, NORMCALC_EXE, static_cast<char*>(nullptr));
+            calculator::exec();
             _exit(127);
         }
         close(toChild[0]);
@@ -458,6 +468,7 @@ public:
     {
         // Far longer than any answer takes; only a missing flush runs into it.
         constexpr int timeLimitMs = 10000;
+        std::string written;
         std::string got;
         pollfd ready{output, POLLIN, 0};
         while (got.size() < expected.size() || got.compare(got.size() - expected.size(),
@@ -470,7 +481,8 @@ public:
             if (n <= 0) {
                 break;
             }
-            got.append(chunk, static_cast<std::size_t>(n));
+            written.append(chunk, static_cast<std::size_t>(n));
+            got = calculator::transcript(written);
         }
         return got;
     }
@@ -537,5 +549,20 @@ TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
         EXPECT_EQ(run.status, 0);
     }
 }
+
+#ifdef NORMCALC_WINDOWS_BUILD
+// The C runtime's text mode reads "\r\n" as "\n" and takes a Ctrl-Z byte (0x1A) for the end of
+// the input, as Windows' own console tools do.
+TEST(EndToEnd, WindowsTextModeInput)
+{
+    const Session sessions[] = {
+        {"lines ended by \\r\\n", "1\r\n1.96\r\n9\r\n", menu + zToP("0.975002") + menu, 0},
+        {"Ctrl-Z at the menu ends like the input", "1 1.96\n\x1a" "9\n",
+         menu + zToP("0.975002") + menu + "\n", 0},
+        {"Ctrl-Z at the z prompt cuts the request off", "1 \x1a" "0.5 9", menu + "\nz = \n", 1},
+    };
+    EXPECT_SESSIONS(sessions);
+}
+#endif
 
 } // namespace

@@ -126,10 +126,23 @@ TEST(NormalCdf, TheLowerTailCostsAtMostWhatTheRulesFormCostsThere)
     }
 }
 
+// The kept bits come from glibc's exp. MinGW-w64 links its own, which rounds about 0.1% of its
+// arguments the other way: Phi = 0.5 - integral may then move by a unit or two in the last place
+// of the integral (2^-54 below 0.5); of the kept z, -4, -2 and -1 do on Windows.
+void expectKept(double result, double kept, double z)
+{
+#ifdef _WIN32
+    constexpr double integralLastPlaces = 0x1p-52; // four units of 2^-54
+    EXPECT_NEAR(result, kept, integralLastPlaces) << std::hexfloat << "z = " << z;
+#else
+    EXPECT_EQ(result, kept) << std::hexfloat << "z = " << z;
+#endif
+}
+
 TEST(NormalCdf, KeepsTheRulesBitsFromMinusFiveUp)
 {
     for (const kept::Bits& row : kept::cdf) {
-        EXPECT_EQ(normalCdf(row.input), row.result) << std::hexfloat << "z = " << row.input;
+        expectKept(normalCdf(row.input), row.result, row.input);
     }
 }
 
@@ -204,7 +217,7 @@ TEST(NormalCdf, TheRulesFormInTheseTestsIsTheRecordedOne)
 {
     for (const kept::Bits& row : kept::cdf) {
         if (std::fabs(row.input) <= 1e4) {
-            EXPECT_EQ(rulesCdf(row.input), row.result) << std::hexfloat << "z = " << row.input;
+            expectKept(rulesCdf(row.input), row.result, row.input);
         }
     }
 }

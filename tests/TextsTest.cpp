@@ -106,6 +106,8 @@ TEST(Utf8Texts, LocalizeMapsTheBracketMessageOntoTheUtf8Text)
     EXPECT_EQ(texts.localize(invalidPMessage), invalidPMessage);
     EXPECT_EQ(texts.localize(pTooCloseMessage), pTooCloseMessage);
     EXPECT_EQ(&console::textsFor(console::Encoding::shiftJis), &console::shiftJisTexts);
+    // A Windows console is written the UTF-8 texts, turned into UTF-16 on their way out.
+    EXPECT_EQ(&console::textsFor(console::Encoding::utf16), &console::utf8Texts);
 }
 
 } // namespace

@@ -1,0 +1,172 @@
+// One long session, run by this machine's build and by the Windows build under Wine: thousands
+// of z over [-38.5, 9] and of p over both tails, down to 1e-300 and up to 1 - 2^-53. Both must
+// print the same transcript, line ends apart.
+#include "WindowsLineEnds.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Query {
+    char command; // '1': z to p, '2': p to z
+    std::string value;
+};
+
+// z from -38.5 to 9 in steps of 0.01, written as a user types them.
+constexpr int zFirstHundredths = -3850;
+constexpr int zLastHundredths = 900;
+// p = m * 10^-e for m = 1..9 and e up to 300; 1 - m * 10^-e for e up to 16, the last decade
+// with a double below 1 in it.
+constexpr int lowerTailDecades = 300;
+constexpr int upperTailDecades = 16;
+// 1 - 2^-n for every n to 53, and 1 - k * 2^-53 for the top doubles below 1.
+constexpr int halvings = 53;
+constexpr int topDoubles = 100;
+
+std::string hundredths(int k)
+{
+    const int whole = std::abs(k) / 100;
+    const int part = std::abs(k) % 100;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%d.%02d", k < 0 ? "-" : "", whole, part);
+    return text;
+}
+
+// Written with 17 significant digits, which read back as the same double.
+std::string exactly(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+std::vector<Query> longSession()
+{
+    std::vector<Query> queries;
+    for (int k = zFirstHundredths; k <= zLastHundredths; ++k) {
+        queries.push_back({'1', hundredths(k)});
+    }
+    for (int e = 1; e <= lowerTailDecades; ++e) {
+        for (int m = 1; m <= 9; ++m) {
+            queries.push_back({'2', std::to_string(m) + "e-" + std::to_string(e)});
+        }
+    }
+    for (int e = 1; e <= upperTailDecades; ++e) {
+        for (int m = 1; m <= 9; ++m) {
+            // 1 - m * 10^-e = 0.99...9(10 - m), with e - 1 nines.
+            queries.push_back({'2', "0." + std::string(static_cast<std::size_t>(e - 1), '9') +
+                                        std::to_string(10 - m)});
+        }
+    }
+    for (int n = 1; n <= halvings; ++n) {
+        queries.push_back({'2', exactly(1.0 - std::ldexp(1.0, -n))});
+    }
+    for (int k = 1; k <= topDoubles; ++k) {
+        queries.push_back({'2', exactly(1.0 - k * std::ldexp(1.0, -halvings))});
+    }
+    return queries;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Finished {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+// The test's files in its temporary directory, named by the process so that several builds'
+// runs on one machine keep apart.
+std::string temporaryFile(const std::string& name)
+{
+    return testing::TempDir() + "normcalc_long_session_" + std::to_string(getpid()) + name;
+}
+
+// Runs command with standard input from the file input (so the output is written in blocks).
+Finished run(const std::string& command, const std::string& input, const std::string& name)
+{
+    const std::string out = temporaryFile(name + ".out");
+    const std::string err = temporaryFile(name + ".err");
+    const int raw = std::system((command + " < \"" + input + "\" > \"" + out + "\" 2> \"" + err +
+                                 "\"").c_str());
+    const Finished finished{readFile(out), readFile(err), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return finished;
+}
+
+// The answer lines of a transcript, one a query: those after a "z = " or "p = " prompt.
+std::vector<std::string> answers(const std::string& transcript)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(transcript);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("z = ", 0) == 0 || line.rfind("p = ", 0) == 0) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+// How many differing answers are listed in full.
+constexpr std::size_t listedDifferences = 60;
+
+TEST(LongSession, BothBuildsPrintTheSameResults)
+{
+    const std::vector<Query> queries = longSession();
+    std::string input;
+    for (const Query& query : queries) {
+        input += std::string(1, query.command) + " " + query.value + "\n";
+    }
+    input += "9\n";
+    const std::string inputFile = temporaryFile(".in");
+    std::ofstream(inputFile, std::ios::binary) << input;
+    const Finished onLinux = run("\"" NORMCALC_EXE "\"", inputFile, "_linux");
+    const Finished windows =
+        run(NORMCALC_RUNNER " \"" NORMCALC_WINDOWS_EXE "\"", inputFile, "_windows");
+    std::remove(inputFile.c_str());
+
+    ASSERT_EQ(onLinux.status, 0);
+    ASSERT_EQ(windows.status, 0);
+    EXPECT_EQ(onLinux.err, "");
+    EXPECT_EQ(windows.err, "");
+    const std::string windowsText = withUnixLineEnds(windows.out);
+
+    const std::vector<std::string> linuxAnswers = answers(onLinux.out);
+    const std::vector<std::string> windowsAnswers = answers(windowsText);
+    ASSERT_EQ(linuxAnswers.size(), queries.size());
+    ASSERT_EQ(windowsAnswers.size(), queries.size());
+    std::size_t differing = 0;
+    std::ostringstream listing;
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        if (linuxAnswers[i] != windowsAnswers[i] && ++differing <= listedDifferences) {
+            listing << (queries[i].command == '1' ? "z = " : "p = ") << queries[i].value
+                    << ": Linux \"" << linuxAnswers[i] << "\", Windows \"" << windowsAnswers[i]
+                    << "\"\n";
+        }
+    }
+    EXPECT_EQ(differing, 0U) << "of " << queries.size() << " answers; the first ones:\n"
+                             << listing.str();
+    if (differing == 0) {
+        // Then the menus and prompts around them as well: the whole transcript.
+        EXPECT_TRUE(windowsText == onLinux.out) << "the transcripts differ outside the answers";
+    }
+}
+
+} // namespace
