@@ -1,4 +1,5 @@
 #include "Calculator.h"
+#include "ExpectedMenus.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +21,7 @@
 
 namespace calculator {
 
-const std::string menu =
-    "1: z\x82\xa9\x82\xe7\x8a" "m\x97\xa6p\x82\xf0\x8b\x81\x82\xdf\x82\xe9\x81" "B\n"
-    "2: \x8a" "m\x97\xa6p\x82\xa9\x82\xe7z\x82\xf0\x8b\x81\x82\xdf\x82\xe9\x81" "B\n"
-    "9: \x8f" "I\x97\xb9\x81" "B\n"
-    "No. = ";
+const std::string menu = expected::shiftJisMenu;
 
 std::string zToP(const std::string& p)
 {

@@ -1,6 +1,8 @@
 // The real executable on a pseudo-terminal: the Japanese texts arrive as UTF-8 when the
 // terminal's locale is UTF-8, as Shift_JIS otherwise, and always as Shift_JIS through a pipe;
 // and a terminal gets every line at once, even when the input is a file.
+#include "ExpectedMenus.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -22,17 +24,8 @@
 
 namespace {
 
-// Written out here character by character, apart from the tables the program uses.
-const std::string utf8Menu = u8"1: zから確率pを求める。\n"
-                             u8"2: 確率pからzを求める。\n"
-                             u8"9: 終了。\n"
-                             "No. = ";
-// The code page 932 bytes of the same menu.
-const std::string shiftJisMenu =
-    "1: z\x82\xa9\x82\xe7\x8a" "m\x97\xa6p\x82\xf0\x8b\x81\x82\xdf\x82\xe9\x81" "B\n"
-    "2: \x8a" "m\x97\xa6p\x82\xa9\x82\xe7z\x82\xf0\x8b\x81\x82\xdf\x82\xe9\x81" "B\n"
-    "9: \x8f" "I\x97\xb9\x81" "B\n"
-    "No. = ";
+using expected::shiftJisMenu;
+using expected::utf8Menu;
 
 // A whole session, 0.975002 = Phi(1.96) and 1.95996 = Phi^-1(0.975) to six digits; the input is
 // typed after the first prompt, as a user would, and ends with a line end: a terminal gives no

@@ -1,5 +1,7 @@
 // The Windows executable on a pseudo-terminal under Wine, whose console shows what the program
 // writes to it on the terminal: in a UTF-8 locale the menu must arrive as Japanese text.
+#include "../ExpectedMenus.h"
+
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -17,11 +19,7 @@
 
 namespace {
 
-// Written out here character by character, apart from the tables the program uses.
-const std::string utf8Menu = u8"1: zから確率pを求める。\n"
-                             u8"2: 確率pからzを求める。\n"
-                             u8"9: 終了。\n"
-                             "No. = ";
+using expected::utf8Menu;
 
 // Wine starts in about a second with its server running; a hang fails within this limit.
 constexpr std::chrono::seconds runLimit{30};
