@@ -15,22 +15,26 @@ namespace {
 constexpr double tailBound = 1e4;
 
 // From 0 down to here Phi is 0.5 minus the integral from z to 0, whose absolute rounding error
-// of about 1e-16 is still 4e-10 relative at -5, far below the six printed digits (the first
-// wrong ones come at -5.618). Further down the two terms agree in ever more digits, so below
-// this the lower tail is integrated itself.
-constexpr double lowerTailStart = -5.0;
+// of about 1e-16 is at most 1e-13 of Phi(-3) = 1.35e-3, well inside the 5e-13 at which six
+// printed digits stay true for every value more than 1e-12 (relative) from a point where they
+// change. Further down that error grows as 1/Phi (7e-10 relative at -5), so below this the
+// lower tail is integrated itself, with a relative error.
+constexpr double lowerTailStart = -3.0;
 
-// There the kernel falls by a factor e every 1/|z|. The integrator accepts a piece on width
-// alone once its integral is below its absolute floor (1e-14; from about z = -7.8 down every
-// piece of the tail is), and an interval 1 or more wide then ends up in rules at least a
-// quarter wide: 9 decay lengths at z = -37, where one interval [z - 5, z] keeps only 8
-// digits. So the tail is integrated as segments of 5 decay lengths, each narrower than 1 for
-// z < -5 and so taken in two rules of 2.5 lengths, whose error is 2e-18 of Phi; a segment
-// whose integral is above the floor is refined by the integrator as usual.
-constexpr double segmentDecayLengths = 5.0;
-// 8 segments reach w = 40/|z| below z: the kernel beyond z - w is below e^-40 = 4e-18 of its
-// value at z, and its integral a smaller share of Phi still, under a tenth of half an ulp.
-constexpr int tailSegments = 8;
+// The tail below z is integrated as segments, each spanning this many decay lengths 1/|x|
+// of the kernel at its upper end x. Above the integrator's absolute floor (1e-14) a segment
+// narrower than 2 costs 3 refinements: its halves, of 3.9 decay lengths, agree with their own
+// halves to 1e-14. From |x| = 7.75 on the segments are narrower than 1, and there, from about
+// |x| = 7.77, their integrals lie below the floor: the integrator accepts each in one
+// refinement, unchecked, as two rules whose error is below 1e-16 of Phi.
+constexpr double segmentDecayLengths = 7.75;
+// Up to |x| = 3.9 the decay lengths would make a segment 2 wide or wider, which takes the
+// integrator 7 refinements instead of 3; each half of one this wide is under the widest piece
+// it accepts, 1.0.
+constexpr double widestSegment = 1.99;
+// The tail ends where the kernel has fallen by e^-40 = 4e-18 below its value at z: the rest
+// holds a smaller share of Phi still, under a tenth of half an ulp.
+constexpr double tailDecay = 40.0;
 
 // Phi is subnormal from z = -37.519 down, and so is the kernel over the whole tail: each of its
 // values, every weighted sum and their total would be rounded to a multiple of 2^-1074, an
@@ -45,27 +49,35 @@ constexpr double zeroBelow = -40.0;
 // A p below the smallest normal double has a quantile where Phi itself is subnormal, its
 // values spaced 4.9e-324 apart and so too coarse to search for six digits.
 constexpr double pLowest = std::numeric_limits<double>::min();
-// Above this, just below Phi(5) = 1 - 2.87e-7, the quantile is sought as -Phi^-1(1 - p)
-// (1 - p is exact for p >= 0.5): the search then runs in the lower tail's form instead of among
-// values of Phi spaced 1.1e-16 apart below 1, which at z = 5 blur the quantile by 7e-11 and,
-// growing as exp(z^2/2), reach its sixth digit from z = 7 on.
-constexpr double upperTailStart = 1.0 - 3e-7;
+// Above Phi(3) (0.998650101968369905473, correctly rounded; mpmath) the quantile is sought as
+// -Phi^-1(1 - p) (1 - p is exact for p >= 0.5): the search then runs in the lower tail's form,
+// with its relative error, instead of among values of Phi spaced 1.1e-16 apart below 1, which
+// blur the quantile by 1.1e-16 / phi(z): 5e-13 of it from z = 3.9 on, 1.5e-12 at 4.5. So the
+// upper band mirrors the lower one, and between the two the search keeps the rules' road.
+constexpr double upperTailStart = 0.9986501019683699;
 
 // Newton's method starts at the median, and stops at this relative change between iterates.
 constexpr double startValue = 0.0;
 constexpr double tolerance = 1e-12;
 
-// Returns the integral of kernel over [z - w, z] for z < 0, as tailSegments segments of
-// segmentDecayLengths / |z|, the smallest (farthest) first.
+// Returns the integral of kernel from x down to where (-0.5 * x) * x falls below -end, segment
+// by segment outwards from x, the farther segments summed first (the smaller terms).
+double tailFrom(RealFn kernel, double x, double end)
+{
+    if (0.5 * x * x >= end) {
+        return 0.0;
+    }
+    const double segment = std::fmin(segmentDecayLengths / -x, widestSegment);
+    const double farther = tailFrom(kernel, x - segment, end);
+    myLib::AdaptiveGL integrator;
+    return farther + integrator.integrate(x - segment, x, kernel);
+}
+
+// Returns the integral of kernel over the lower tail below z < 0, to where the kernel has
+// fallen by e^-tailDecay; at most 7 segments (each adds at least 5.97 to x^2/2 for |x| > 3).
 double lowerTailIntegral(RealFn kernel, double z)
 {
-    const double segment = segmentDecayLengths / -z;
-    double sum = 0.0;
-    for (int j = tailSegments; j > 0; --j) {
-        myLib::AdaptiveGL integrator;
-        sum += integrator.integrate(z - j * segment, z - (j - 1) * segment, kernel);
-    }
-    return sum;
+    return tailFrom(kernel, z, 0.5 * z * z + tailDecay);
 }
 
 // Returns z with cdf(z) = p by Newton's method from the median, with its fallback.
@@ -125,9 +137,12 @@ double normalCdfWithKernels(RealFn kernel, RealFn scaledKernel, double z)
     if (z > 0.0) {
         myLib::AdaptiveGL integrator;
         const double integral = integrator.integrate(0.0, z, kernel);
-        return integral / std::sqrt(2.0 * pi) + 0.5;
+        const double p = integral / std::sqrt(2.0 * pi) + 0.5;
+        // From about z = 8 the sum is 1 within its rounding, and at some z (8.3026, 8.87) it
+        // rounds to 1 + 2^-52: no probability is above 1.
+        return p > 1.0 ? 1.0 : p;
     }
-    // z in [-5, 0), or z not a number, which makes the result not a number too.
+    // z in [-3, 0), or z not a number, which makes the result not a number too.
     myLib::AdaptiveGL integrator;
     const double integral = integrator.integrate(z, 0.0, kernel);
     return 0.5 - integral / std::sqrt(2.0 * pi);

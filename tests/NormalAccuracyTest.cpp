@@ -17,17 +17,17 @@ namespace {
 constexpr double eps = std::numeric_limits<double>::epsilon();
 constexpr double smallestSubnormal = std::numeric_limits<double>::denorm_min();
 
-// From z = -5 up, Phi is 0.5 plus or minus an integral whose pieces agree to 1e-14 relative,
+// From z = -3 up, Phi is 0.5 plus or minus an integral whose pieces agree to 1e-14 relative,
 // so its error is the rounding of a sum near 0.5 or 1: a few units of 1.1e-16 absolute. The
 // largest error over the table is 2.2e-16 (at z = 4, a sum just below 1).
-constexpr double keptFormStart = -5.0;
+constexpr double keptFormStart = -3.0;
 constexpr double keptFormAbsoluteBound = 4e-16;
 
-// Below -5 Phi is the integral of the tail itself, and its error is relative: the nodes near z
+// Below -3 Phi is the integral of the tail itself, and its error is relative: the nodes near z
 // are rounded to doubles (up to |x| ulp/2, changing the kernel by up to x^2 eps/2) and so is
 // its exponent x^2/2 (x^2 eps/4), where x lies within a few 1/|z| of z. Over 20,000 random z
-// in [-37.52, -5] and 16,000 more on a grid the largest error was 0.69 z^2 eps (1.8e-13 at
-// z = -34.6).
+// in [-37.52, -3] and 17,000 more on a grid the largest error was 0.80 z^2 eps (2.2e-13 at
+// z = -35.0); in (-5, -3) 0.63 z^2 eps.
 double tailRelativeBound(double z)
 {
     return z * z * eps;
@@ -44,10 +44,10 @@ double cdfErrorBound(double z, double p)
 }
 
 // The search stops at a relative step of 1e-12, and the error of the computed Phi moves the
-// root by that divided by the density. Above 1 - 3e-7 the quantile is -Phi^-1(1 - p), so Phi's
+// root by that divided by the density. Above Phi(3) the quantile is -Phi^-1(1 - p), so Phi's
 // error is the one at -|z|, for 1 - p. The largest ratio of the error to this scale over the
-// table is 0.42 (at p = 1 - 2^-53), and over 16,800 random p across the range 0.60 (at
-// 1 - 3.4e-7, on the road kept from the rules); c = 2 leaves a modest margin.
+// table is 0.38 (at p = 1 - 2^-53), and over 16,800 random p across the range 0.49 (at
+// 8e-21, through the bisection); c = 2 leaves a margin.
 constexpr double searchTolerance = 1e-12;
 constexpr double inverseBoundFactor = 2.0;
 
@@ -90,7 +90,7 @@ TEST(NormalCdfAccuracy, PrintedDigitsAreTheTrueOnesWhereTheBoundDeterminesThem)
             ++checked;
         }
     }
-    // Every row: the tail form's relative error is far below the sixth digit, and from -5 up
+    // Every row: the tail form's relative error is far below the sixth digit, and from -3 up
     // no row lies within the rules' absolute error of a point where the digits change. The
     // count keeps the check from going empty unnoticed.
     EXPECT_EQ(checked, int(std::size(reference::cdf)));
@@ -164,7 +164,9 @@ TEST(NormalCdfAccuracy, TheFormsJoinWithinTheirErrors)
 // must be the true one, dp / phi(z), within the error bounds of both sides.
 TEST(NormalCdfInverseAccuracy, TheRoadsJoinWithinTheirErrors)
 {
-    const double joins[] = {2.866515718791939e-7, 1.0 - 3e-7, std::numeric_limits<double>::min()};
+    // Phi(-3), where the root leaves the rules' form, Phi(3) (mpmath), and the smallest p.
+    const double joins[] = {0.0013498980316300946, 0.9986501019683699,
+                            std::numeric_limits<double>::min()};
     for (double join : joins) {
         double p = join;
         for (int i = 0; i < 4; ++i) {
