@@ -180,10 +180,12 @@ void registerCdfInverse(double p, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    for (double z : {0.5, 1.96, 5.0, -10.0, -20.0, 100.0}) {
+    // -3.5 and -4.5: the lower tail where it costs most against the rules' form.
+    for (double z : {0.5, 1.96, -3.5, -4.5, 5.0, -10.0, -20.0, 100.0}) {
         registerCdf(z);
     }
-    for (double p : {0.5, 0.975, 1e-10, 1e-15, 1e-300}) {
+    // 1e-4 and 0.9999: roots near -3.72 and 3.72, by the lower tail's form.
+    for (double p : {0.5, 0.975, 1e-4, 0.9999, 1e-10, 1e-15, 1e-300}) {
         registerCdfInverse(p, label(p));
     }
     // The largest double below 1, which %g would show as 1.
