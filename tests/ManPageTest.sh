@@ -3,11 +3,11 @@
 #   ManPageTest.sh render PAGE
 #     It renders without a single groff warning: by groff for a UTF-8 terminal with every
 #     warning on, and by man(1) as a user reading it with `man -l` gets it.
-#   ManPageTest.sh session PAGE NORMCALC
+#   ManPageTest.sh session PAGE NORMCALC [EMULATOR [ARGUMENT...]]
 #     Its example session is what NORMCALC writes: the user's answers (bold at the ends of the
 #     session's lines) are fed to it as input, and its output, turned from Shift_JIS into UTF-8,
 #     must be the session without them, byte for byte, with exit status 0 and nothing on
-#     standard error.
+#     standard error. A cross build's NORMCALC runs under its EMULATOR (with its arguments).
 set -euo pipefail
 
 fail() {
@@ -15,7 +15,7 @@ fail() {
   exit 1
 }
 
-[ $# -ge 2 ] || fail "usage: $0 render PAGE | $0 session PAGE NORMCALC"
+[ $# -ge 2 ] || fail "usage: $0 render PAGE | $0 session PAGE NORMCALC [EMULATOR...]"
 mode="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -54,6 +54,7 @@ render() {
 session() {
   [ $# -ge 3 ] || fail "session needs the calculator"
   normcalc="$3"
+  shift 3
   command -v iconv >/dev/null || fail "iconv is needed (Debian: libc-bin)"
 
   # Within .EX/.EE, a line ending in \fB...\fP (or \fR) holds an answer the user typed: the
@@ -83,7 +84,7 @@ session() {
   ' "$page" || fail "the page must hold one example session with answers in bold"
 
   status=0
-  "$normcalc" <"$work/input" >"$work/output" 2>"$work/stderr" || status=$?
+  "$@" "$normcalc" <"$work/input" >"$work/output" 2>"$work/stderr" || status=$?
   expect_empty "$work/stderr" "the calculator wrote to standard error"
   [ "$status" -eq 0 ] || fail "the session ended with status $status, not 0"
   iconv -f CP932 -t UTF-8 "$work/output" >"$work/output.utf8" \
