@@ -1,7 +1,7 @@
 // Phi, its inverse and the density: printed values, exact cases, symmetry, the bits kept from
 // the rules' own form, the joins between forms, the cost of the tail and the range of p.
 #include "NormalKeptResults.h"
-#include "distribution/Normal.h"
+#include "distribution/NormalDetail.h"
 #include "myLib/AdaptiveGL.h"
 #include "myLib/RootFinding.h"
 
@@ -14,6 +14,10 @@
 #include <string>
 
 namespace {
+
+using detail::normalCdfInverseWith;
+using detail::normalCdfWithKernels;
+using detail::scaledGaussKernel;
 
 constexpr double unitRoundoff = std::numeric_limits<double>::epsilon(); // one ulp of 1.0
 constexpr double largest = std::numeric_limits<double>::max();
