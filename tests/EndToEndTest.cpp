@@ -5,57 +5,43 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 using calculator::Input;
 using calculator::menu;
 using calculator::Output;
+using calculator::Plumbing;
 using calculator::pToZ;
-using calculator::Run;
+
 using calculator::zToP;
 
-std::string testName()
-{
-    return testing::UnitTest::GetInstance()->current_test_info()->name();
-}
+const Plumbing fromFile{Input::file, Output::file};
+const Plumbing fromPipe{Input::pipe, Output::file};
 
-// Runs the calculator on input; environment, if given, is a prefix for the command line such
-// as "env LANG=C.UTF-8".
-Run runCalculator(const std::string& input, Input how = Input::file,
-                  const std::string& environment = "")
-{
-    calculator::Plumbing plumbing;
-    plumbing.input = how;
-    plumbing.environment = environment;
-    return calculator::run(testName(), input, plumbing);
-}
-
+// A session: its input, and the output, exit status and standard error expected in each of
+// the ways; by default from a regular file (written in blocks) and through a pipe (flushed at
+// every line), whose bytes must be the same.
 struct Session {
     const char* what;
     std::string input;
     std::string output;
     int status;
+    std::string err = "";
+    std::vector<Plumbing> ways = {fromFile, fromPipe};
 };
 
-// Each session twice: from a regular file (written in blocks) and through a pipe (flushed at
-// every line); the bytes must be the same.
 void expectSessions(const Session* begin, const Session* end)
 {
     for (const Session* row = begin; row != end; ++row) {
-        for (Input how : {Input::file, Input::pipe}) {
-            SCOPED_TRACE(testing::Message() << row->what << (how == Input::file ? " (file)" : " (pipe)"));
-            const Run run = runCalculator(row->input, how);
+        for (const Plumbing& way : row->ways) {
+            SCOPED_TRACE(testing::Message() << row->what << " (input " << int(way.input)
+                                            << ", output " << int(way.output) << ")");
+            const calculator::Run run = calculator::run(row->input, way);
             EXPECT_EQ(run.out, row->output);
-            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.err, row->err);
             EXPECT_EQ(run.status, row->status);
         }
     }
@@ -230,52 +216,22 @@ TEST(EndToEnd, LongTokens)
     EXPECT_SESSIONS(sessions);
 }
 
-struct Failure {
-    const char* what;
-    std::string input;
-    calculator::Plumbing plumbing;
-    std::string out; // expected, when output goes to a file or pipe
-    std::string err;
-    int status;
-};
-
-void expectFailures(const Failure* begin, const Failure* end)
-{
-    for (const Failure* row = begin; row != end; ++row) {
-        SCOPED_TRACE(row->what);
-        const Run run = calculator::run(testName(), row->input, row->plumbing);
-        EXPECT_EQ(run.out, row->out);
-        EXPECT_EQ(run.err, row->err);
-        EXPECT_EQ(run.status, row->status);
-    }
-}
-
-#define EXPECT_FAILURES(table) expectFailures(std::begin(table), std::end(table))
-
 // Output that cannot be written ends the calculator at once with status 2 and the system's
-// reason on standard error (the texts are glibc's strerror). Nothing else goes there.
+// reason on standard error (the texts are glibc's strerror). Nothing else goes there. With
+// endless input it stops at its first write instead of reading for ever.
 TEST(EndToEnd, FailedOutputEndsWithStatus2)
 {
     const std::string query = "1 1.96\n9\n";
     const std::string full = "normcalc: write error: No space left on device\n";
     const std::string closed = "normcalc: write error: Bad file descriptor\n";
-    const Failure failures[] = {
-        {"full device, input from a file", query, {Input::file, Output::full, "", ""}, "", full,
-         2},
-        {"full device, input through a pipe", query, {Input::pipe, Output::full, "", ""}, "",
-         full, 2},
-        {"output closed, input from a file", query, {Input::file, Output::closed, "", ""}, "",
-         closed, 2},
-        {"output closed, input through a pipe", query, {Input::pipe, Output::closed, "", ""}, "",
-         closed, 2},
-        // It stops at its first write instead of reading for ever: a run that does not end is
-        // stopped with status 124.
-        {"endless input into the full device", "", {Input::endless, Output::full, "", ""}, "",
-         full, 2},
-        {"endless input into a closed output", "", {Input::endless, Output::closed, "", ""}, "",
-         closed, 2},
+    const Session failures[] = {
+        {"into the full device", query, "", 2, full,
+         {{Input::file, Output::full}, {Input::pipe, Output::full}, {Input::endless, Output::full}}},
+        {"output closed", query, "", 2, closed,
+         {{Input::file, Output::closed}, {Input::pipe, Output::closed},
+          {Input::endless, Output::closed}}},
     };
-    EXPECT_FAILURES(failures);
+    EXPECT_SESSIONS(failures);
 }
 
 #ifndef NORMCALC_WINDOWS_BUILD
@@ -285,10 +241,12 @@ TEST(EndToEnd, FailedOutputEndsWithStatus2)
 // its "\r\n" bytes, and Wine gives the reason as an invalid argument.
 TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
 {
-    // The shell counts the limit in 512-byte blocks; SIGXFSZ ignored makes the write fail.
-    constexpr std::size_t limitBlocks = 200;
-    constexpr std::size_t limitBytes = limitBlocks * 512;
-    const std::string setup = "trap '' XFSZ; ulimit -f " + std::to_string(limitBlocks) + ";";
+    // 200 blocks of 512 bytes.
+    constexpr std::size_t limitBytes = 200 * 512;
+    Plumbing inBlocks = fromFile;
+    inBlocks.fileSizeLimit = limitBytes;
+    Plumbing lineByLine = fromPipe;
+    lineByLine.fileSizeLimit = limitBytes;
     std::string input;
     std::string whole = menu;
     // About 200 kB of answers: twice the limit, three blocks of output.
@@ -298,14 +256,9 @@ TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
     }
     input += "9\n";
     ASSERT_GT(whole.size(), limitBytes);
-    const std::string cut = whole.substr(0, limitBytes);
-    const std::string tooLarge = "normcalc: write error: File too large\n";
-    const Failure failures[] = {
-        {"written in blocks", input, {Input::file, Output::file, "", setup}, cut, tooLarge, 2},
-        {"written line by line", input, {Input::pipe, Output::file, "", setup}, cut, tooLarge,
-         2},
-    };
-    EXPECT_FAILURES(failures);
+    const Session failures[] = {{"cut at the limit", input, whole.substr(0, limitBytes), 2,
+                                 "normcalc: write error: File too large\n", {inBlocks, lineByLine}}};
+    EXPECT_SESSIONS(failures);
 }
 #endif
 
@@ -321,81 +274,13 @@ TEST(EndToEnd, FailedInputEndsWithStatus2)
     const std::string directory = "normcalc: read error: Is a directory\n";
     const std::string closed = "normcalc: read error: Bad file descriptor\n";
 #endif
-    const Failure failures[] = {
-        {"a directory, output to a file", "", {Input::directory, Output::file, "", ""},
-         menu + "\n", directory, 2},
-        {"a directory, output to a pipe", "", {Input::directory, Output::pipe, "", ""},
-         menu + "\n", directory, 2},
-        {"input closed, output to a file", "", {Input::closed, Output::file, "", ""}, menu + "\n",
-         closed, 2},
-        {"input closed, output to a pipe", "", {Input::closed, Output::pipe, "", ""}, menu + "\n",
-         closed, 2},
+    const Session failures[] = {
+        {"a directory", "", menu + "\n", 2, directory,
+         {{Input::directory, Output::file}, {Input::directory, Output::pipe}}},
+        {"input closed", "", menu + "\n", 2, closed,
+         {{Input::closed, Output::file}, {Input::closed, Output::pipe}}},
     };
-    EXPECT_FAILURES(failures);
-}
-
-// Runs the calculator on before, then count copies of fill, then after, written into a pipe
-// piece by piece so that the input is never whole anywhere; peakKiB is the calculator's own
-// largest resident set as the kernel reports it when it ends.
-struct Measured {
-    std::string out;
-    int status;
-    long peakKiB;
-};
-
-Measured runOnGeneratedInput(const std::string& before, char fill, std::size_t count,
-                             const std::string& after)
-{
-    const std::string out =
-        testing::TempDir() + "normcalc_" + testName() + "_" + std::to_string(getpid()) + ".out";
-    const std::string piece(1 << 16, fill);
-    int feed[2];
-    if (pipe(feed) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return {"", -1, -1};
-    }
-    const pid_t writer = fork();
-    if (writer == 0) {
-        close(feed[0]);
-        const auto put = [&](const char* data, std::size_t size) {
-            while (size > 0) {
-                const ssize_t n = write(feed[1], data, size);
-                if (n <= 0) {
-                    _exit(1);
-                }
-                data += n;
-                size -= static_cast<std::size_t>(n);
-            }
-        };
-        put(before.data(), before.size());
-        for (std::size_t left = count; left > 0;) {
-            const std::size_t n = left < piece.size() ? left : piece.size();
-            put(piece.data(), n);
-            left -= n;
-        }
-        put(after.data(), after.size());
-        _exit(0);
-    }
-    close(feed[1]);
-    const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(feed[0], STDIN_FILENO);
-        dup2(outFd, STDOUT_FILENO);
-        calculator::exec();
-        _exit(127);
-    }
-    close(feed[0]);
-    close(outFd);
-    int raw = 0;
-    rusage usage{};
-    wait4(child, &raw, 0, &usage);
-    waitpid(writer, nullptr, 0);
-    const Measured measured{calculator::transcript(calculator::readFile(out)),
-                            WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
-                            usage.ru_maxrss};
-    std::remove(out.c_str());
-    return measured;
+    EXPECT_SESSIONS(failures);
 }
 
 // A token of 200 MB at the z prompt is rejected and skipped while the calculator stays small
@@ -412,117 +297,32 @@ TEST(EndToEnd, A200MegabyteTokenTakesNoMemory)
     constexpr std::size_t tokenLength = 200000000;
 #endif
     constexpr long memoryLimitKiB = 64 * 1024;
-    const Measured run = runOnGeneratedInput("1 ", '7', tokenLength, " 1 1.96 9");
+    // Written into a pipe piece by piece, so that the input is never whole anywhere.
+    constexpr std::size_t piece = 1000;
+    const calculator::Run run = calculator::run(
+        {{"1 "}, {std::string(piece, '7'), tokenLength / piece}, {" 1 1.96 9"}}, fromPipe);
     EXPECT_EQ(run.out, menu + "\nz = Invalid value for z.\n" + menu + zToP("0.975002") + menu);
     EXPECT_EQ(run.status, 0);
     EXPECT_GT(run.peakKiB, 0);
     EXPECT_LT(run.peakKiB, memoryLimitKiB);
 }
 
-// The calculator on two pipes, driven the way another program would drive it: write an
-// answer only once its prompt has arrived.
-class Driven {
-public:
-    Driven()
-    {
-        int toChild[2];
-        int fromChild[2];
-        if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
-            return;
-        }
-        pid = fork();
-        if (pid == 0) {
-            dup2(toChild[0], STDIN_FILENO);
-            dup2(fromChild[1], STDOUT_FILENO);
-            const int devNull = open("/dev/null", O_WRONLY);
-            dup2(devNull, STDERR_FILENO);
-            close(toChild[1]);
-            close(fromChild[0]);
-            calculator::exec();
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        input = toChild[1];
-        output = fromChild[0];
-    }
-
-    ~Driven()
-    {
-        if (input >= 0) {
-            close(input);
-        }
-        if (output >= 0) {
-            close(output);
-        }
-        if (pid > 0) {
-            waitpid(pid, nullptr, 0);
-        }
-    }
-
-    Driven(const Driven&) = delete;
-    Driven& operator=(const Driven&) = delete;
-
-    // Returns what arrives until it ends with expected, or whatever came within the time limit.
-    std::string readUntil(const std::string& expected)
-    {
-        // Far longer than any answer takes; only a missing flush runs into it.
-        constexpr int timeLimitMs = 10000;
-        std::string written;
-        std::string got;
-        pollfd ready{output, POLLIN, 0};
-        while (got.size() < expected.size() || got.compare(got.size() - expected.size(),
-                                                           expected.size(), expected) != 0) {
-            if (poll(&ready, 1, timeLimitMs) <= 0) {
-                break;
-            }
-            char chunk[4096];
-            const ssize_t n = read(output, chunk, sizeof chunk);
-            if (n <= 0) {
-                break;
-            }
-            written.append(chunk, static_cast<std::size_t>(n));
-            got = calculator::transcript(written);
-        }
-        return got;
-    }
-
-    void answer(const std::string& text)
-    {
-        EXPECT_EQ(write(input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-
-    // Returns the exit status once the calculator has ended.
-    int status()
-    {
-        close(input);
-        input = -1;
-        int raw = 0;
-        waitpid(pid, &raw, 0);
-        pid = -1;
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-
-private:
-    pid_t pid = -1;
-    int input = -1;
-    int output = -1;
-};
-
+// The calculator on two pipes, driven the way another program would drive it: each answer is
+// written only once its prompt has arrived, so a prompt held back stops the run at its limit.
 TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
 {
-    Driven calculator;
-    EXPECT_EQ(calculator.readUntil(menu), menu);
-    calculator.answer("1\n");
-    EXPECT_EQ(calculator.readUntil("\nz = "), "\nz = ");
-    calculator.answer("1.96\n");
-    EXPECT_EQ(calculator.readUntil("p = 0.975002\n\n" + menu), "p = 0.975002\n\n" + menu);
-    calculator.answer("2\n");
-    EXPECT_EQ(calculator.readUntil("\np = "), "\np = ");
-    calculator.answer("0.975\n");
-    EXPECT_EQ(calculator.readUntil("z = 1.95996\n\n" + menu), "z = 1.95996\n\n" + menu);
-    calculator.answer("9\n");
-    EXPECT_EQ(calculator.status(), 0);
+    const std::string z = "p = 0.975002\n\n" + menu;
+    const std::string p = "z = 1.95996\n\n" + menu;
+    const calculator::Run run = calculator::run({{"1\n", 1, menu},
+                                     {"1.96\n", 1, "\nz = "},
+                                     {"2\n", 1, z},
+                                     {"0.975\n", 1, "\np = "},
+                                     {"9\n", 1, p}},
+                                    {Input::pipe, Output::pipe});
+    ASSERT_TRUE(run.finished) << "a prompt did not arrive; got: " << run.out;
+    EXPECT_EQ(run.out, menu + "\nz = " + z + "\np = " + p);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
 }
 
 // Whatever the user's locale, a pipe gets the Shift_JIS transcript, and numbers keep the full
@@ -530,24 +330,22 @@ TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
 // installed; the program must not pick up its decimal comma either way.
 TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
 {
-    const char* environments[] = {
-        "env -u LC_ALL -u LC_CTYPE LANG=C.UTF-8",
-        "env LC_ALL=C.UTF-8 LANG=C.UTF-8",
-        "env LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8",
-        "env -u LC_ALL -u LC_CTYPE LANG=de_DE.UTF-8",
-        "env LC_ALL=C LANG=C",
-    };
-    const std::string input = "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9";
-    const std::string output = menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
-                               pToZ("1.95996") + menu + pToZ("-6.36134") + menu +
-                               "\nz = Invalid value for z.\n" + menu;
-    for (const char* environment : environments) {
-        SCOPED_TRACE(environment);
-        const auto run = runCalculator(input, Input::pipe, environment);
-        EXPECT_EQ(run.out, output);
-        EXPECT_EQ(run.err, "");
-        EXPECT_EQ(run.status, 0);
+    Session session{"any locale", "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9",
+                    menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
+                        pToZ("1.95996") + menu + pToZ("-6.36134") + menu +
+                        "\nz = Invalid value for z.\n" + menu,
+                    0};
+    session.ways.clear();
+    for (const std::vector<std::string>& locale : std::vector<std::vector<std::string>>{
+             {"LANG=C.UTF-8"},
+             {"LC_ALL=C.UTF-8", "LANG=C.UTF-8"},
+             {"LC_ALL=de_DE.UTF-8", "LANG=de_DE.UTF-8"},
+             {"LANG=de_DE.UTF-8"},
+             {"LC_ALL=C", "LANG=C"}}) {
+        session.ways.push_back(fromPipe);
+        session.ways.back().environment = locale;
     }
+    expectSessions(&session, &session + 1);
 }
 
 #ifdef NORMCALC_WINDOWS_BUILD

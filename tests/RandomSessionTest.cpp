@@ -9,7 +9,7 @@
 
 #include "console/Dialogue.h"
 #include "console/Texts.h"
-#include "fuzz/OutputForms.h"
+#include "tests/OutputForms.h"
 
 #include <gtest/gtest.h>
 
@@ -155,8 +155,8 @@ TEST(RandomSessions, SameBytesAndOwnFormsWhateverTheStreams)
         fromFile.output = Output::pipe;
         calculator::Plumbing fromPipe = fromFile;
         fromPipe.input = Input::pipe;
-        const calculator::Run inBlocks = calculator::run("random", input, fromFile);
-        const calculator::Run byLine = calculator::run("random", input, fromPipe);
+        const calculator::Run inBlocks = calculator::run(input, fromFile);
+        const calculator::Run byLine = calculator::run(input, fromPipe);
         EXPECT_EQ(inBlocks.out, byLine.out);
         EXPECT_EQ(inBlocks.status, byLine.status);
         EXPECT_EQ(inBlocks.err, "");
@@ -167,7 +167,7 @@ TEST(RandomSessions, SameBytesAndOwnFormsWhateverTheStreams)
         calculator::Plumbing intoFull;
         intoFull.input = i % 2 == 0 ? Input::file : Input::pipe;
         intoFull.output = Output::full;
-        const calculator::Run failed = calculator::run("random", input, intoFull);
+        const calculator::Run failed = calculator::run(input, intoFull);
         EXPECT_EQ(failed.status, console::exitStreamFailed);
         EXPECT_EQ(failed.err, full);
         if (HasFailure()) {
