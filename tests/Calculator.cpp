@@ -7,18 +7,17 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-#include <utmp.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 extern char** environ;
 
@@ -96,13 +95,8 @@ namespace {
 
 // How often the run looks at the program's streams, its state and its end.
 constexpr std::chrono::milliseconds pollStep{10};
-// The first prompt, which a terminal's input waits for.
+// The first prompt, which input typed on a terminal waits for.
 constexpr const char* firstPrompt = "No. = ";
-
-bool isLocaleVariable(const std::string& setting)
-{
-    return setting.rfind("LANG=", 0) == 0 || setting.rfind("LC_", 0) == 0;
-}
 
 // Reads what fd has now into text; false once it is closed (a terminal reports its closed
 // other side as EIO).
@@ -126,129 +120,105 @@ char processState(pid_t pid)
     return close != std::string::npos && close + 2 < stat.size() ? stat[close + 2] : '?';
 }
 
-std::string temporaryFile(const char* name)
+int openFile(const std::string& path, int flags)
 {
-    // The process id keeps apart test runs from several builds on one machine.
-    return testing::TempDir() + "normcalc_" + std::to_string(getpid()) + name;
+    return open(path.c_str(), flags | O_CLOEXEC, 0600);
 }
 
-// The descriptors of one run, closed at its end.
-struct Ends {
-    int in = -1;        // the child's standard input, when not a terminal
-    int out = -1;       // the child's standard output, when not a terminal
-    int feed = -1;      // the runner's end of the input pipe, or the terminal
-    int collect = -1;   // the runner's end of the output pipe, or the terminal
-    int errPipe[2] = {-1, -1};
-    int slave = -1;
-    ~Ends()
-    {
-        for (int fd : {in, out, feed, collect, errPipe[0], errPipe[1], slave}) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
-    }
-};
+// Returns the runner's end of a new pipe and puts the program's end in theirs.
+int makePipe(bool runnerReads, int& theirs)
+{
+    int ends[2] = {-1, -1};
+    EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0) << "pipe: errno " << errno;
+    theirs = ends[runnerReads ? 1 : 0];
+    return ends[runnerReads ? 0 : 1];
+}
 
 void closeFd(int& fd)
 {
     if (fd >= 0) {
         close(fd);
-        fd = -1;
     }
+    fd = -1;
 }
 
-// Starts the program with its streams on ends; returns its process id, -1 when it failed.
-pid_t start(const Plumbing& plumbing, Ends& ends, bool onTerminal)
+// Starts the program with the descriptors streams[i] as its standard streams (-1 closed),
+// on the terminal slave as its controlling one when given; returns its process id.
+pid_t start(const Plumbing& plumbing, const int (&streams)[3], int slave)
 {
     std::vector<std::string> settings = plumbing.environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (!isLocaleVariable(*variable)) {
-            settings.emplace_back(*variable);
+        const std::string setting = *variable;
+        if (setting.rfind("LANG=", 0) != 0 && setting.rfind("LC_", 0) != 0) {
+            settings.push_back(setting);
         }
     }
-    std::vector<char*> envp;
-    for (std::string& setting : settings) {
-        envp.push_back(&setting[0]);
-    }
-    envp.push_back(nullptr);
     std::vector<std::string> words = plumbing.program.emulator;
     words.push_back(plumbing.program.executable);
+    std::vector<char*> envp;
     std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(&word[0]);
+    for (auto* list : {&settings, &words}) {
+        std::vector<char*>& pointers = list == &words ? argv : envp;
+        for (std::string& text : *list) {
+            pointers.push_back(&text[0]);
+        }
+        pointers.push_back(nullptr);
     }
-    argv.push_back(nullptr);
-
     const pid_t child = fork();
     if (child != 0) {
         return child;
     }
-    if (onTerminal) {
-        login_tty(ends.slave);
+    if (slave >= 0) {
+        setsid();
+        ioctl(slave, TIOCSCTTY, 0);
     }
-    if (ends.in >= 0) {
-        dup2(ends.in, STDIN_FILENO);
-    }
-    if (ends.out >= 0) {
-        dup2(ends.out, STDOUT_FILENO);
-    }
-    if (ends.errPipe[1] >= 0) {
-        dup2(ends.errPipe[1], STDERR_FILENO);
-    }
-    if (plumbing.input == Input::closed) {
-        close(STDIN_FILENO);
-    }
-    if (plumbing.output == Output::closed) {
-        close(STDOUT_FILENO);
+    for (int i = 0; i < 3; ++i) {
+        if (streams[i] >= 0) {
+            dup2(streams[i], i);
+        } else {
+            close(i);
+        }
     }
     if (plumbing.fileSizeLimit > 0) {
         signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limit = plumbing.fileSizeLimit;
-        const rlimit bytes{limit, limit};
+        const rlimit bytes{plumbing.fileSizeLimit, plumbing.fileSizeLimit};
         setrlimit(RLIMIT_FSIZE, &bytes);
     }
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
 }
 
-int openFile(const std::string& path, int flags)
-{
-    return open(path.c_str(), flags | O_CLOEXEC, 0600);
-}
-
 } // namespace
 
 Run run(const std::string& input, const Plumbing& plumbing)
 {
-    return run(std::vector<Typed>{{input, 1, plumbing.input == Input::terminal ? firstPrompt : ""}},
-               plumbing);
+    return run({{input, 1, plumbing.input == Input::terminal ? firstPrompt : ""}}, plumbing);
 }
 
 Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
 {
-    const bool onTerminal = plumbing.input == Input::terminal || plumbing.output == Output::terminal;
-    const std::string inFile = temporaryFile(".in");
-    const std::string outFile = temporaryFile(".out");
-    Ends ends;
+    // The process id keeps apart test runs from several builds on one machine.
+    const std::string base = testing::TempDir() + "normcalc_" + std::to_string(getpid());
+    const std::string inFile = base + ".in";
+    const std::string outFile = base + ".out";
     int master = -1;
-    if (onTerminal) {
+    int slave = -1;
+    if (plumbing.input == Input::terminal || plumbing.output == Output::terminal) {
         termios raw{};
         cfmakeraw(&raw);
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
         // A new terminal's own settings are the cooked ones.
         winsize size{24, 80, 0, 0};
-        if (openpty(&master, &ends.slave, nullptr,
-                    plumbing.terminal == Terminal::raw ? &raw : nullptr, &size) != 0) {
-            ADD_FAILURE() << "openpty: errno " << errno;
-            return {};
-        }
+        EXPECT_EQ(openpty(&master, &slave, nullptr,
+                          plumbing.terminal == Terminal::raw ? &raw : nullptr, &size), 0);
         fcntl(master, F_SETFD, FD_CLOEXEC);
-        fcntl(ends.slave, F_SETFD, FD_CLOEXEC);
+        fcntl(slave, F_SETFD, FD_CLOEXEC);
     }
-    int inPipe[2] = {-1, -1};
-    int outPipe[2] = {-1, -1};
+    int streams[3] = {-1, -1, -1};
+    int feed = -1;    // the runner's end of the program's input: a pipe or the terminal
+    int collect = -1; // and of its output
+    int errors = -1;
     switch (plumbing.input) {
     case Input::file: {
         std::ofstream file(inFile, std::ios::binary);
@@ -258,59 +228,51 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
             }
         }
         file.close();
-        ends.in = openFile(inFile, O_RDONLY);
+        streams[0] = openFile(inFile, O_RDONLY);
         break;
     }
     case Input::pipe:
     case Input::endless:
-        if (pipe2(inPipe, O_CLOEXEC) != 0) {
-            ADD_FAILURE() << "pipe: errno " << errno;
-            return {};
-        }
-        ends.in = inPipe[0];
-        ends.feed = inPipe[1];
-        fcntl(ends.feed, F_SETFL, O_NONBLOCK);
+        feed = makePipe(false, streams[0]);
+        fcntl(feed, F_SETFL, O_NONBLOCK);
         break;
     case Input::terminal:
-        ends.feed = fcntl(master, F_DUPFD_CLOEXEC, 0);
+        feed = master;
+        streams[0] = slave;
         break;
     case Input::directory:
-        ends.in = openFile(testing::TempDir(), O_RDONLY | O_DIRECTORY);
+        streams[0] = openFile(testing::TempDir(), O_RDONLY | O_DIRECTORY);
         break;
     case Input::closed:
         break;
     case Input::none:
-        ends.in = openFile("/dev/null", O_RDONLY);
+        streams[0] = openFile("/dev/null", O_RDONLY);
         break;
     }
     switch (plumbing.output) {
     case Output::file:
-        ends.out = openFile(outFile, O_WRONLY | O_CREAT | O_TRUNC);
+        streams[1] = openFile(outFile, O_WRONLY | O_CREAT | O_TRUNC);
         break;
     case Output::pipe:
-        if (pipe2(outPipe, O_CLOEXEC) != 0) {
-            ADD_FAILURE() << "pipe: errno " << errno;
-            return {};
-        }
-        ends.collect = outPipe[0];
-        ends.out = outPipe[1];
+        collect = makePipe(true, streams[1]);
         break;
     case Output::terminal:
-        ends.collect = fcntl(master, F_DUPFD_CLOEXEC, 0);
+        collect = master;
+        streams[1] = slave;
         break;
     case Output::full:
-        ends.out = openFile("/dev/full", O_WRONLY);
+        streams[1] = openFile("/dev/full", O_WRONLY);
         break;
     case Output::closed:
         break;
     }
-    if (plumbing.output != Output::terminal && pipe2(ends.errPipe, O_CLOEXEC) != 0) {
-        ADD_FAILURE() << "pipe: errno " << errno;
-        return {};
+    if (plumbing.output == Output::terminal) {
+        streams[2] = slave;
+    } else {
+        errors = makePipe(true, streams[2]);
     }
-    closeFd(master);
     if (plumbing.stoppedOutput) {
-        tcflow(ends.slave, TCOOFF);
+        tcflow(slave, TCOOFF);
     }
     // A program that stops reading leaves its input pipe to fail, not to end the tests.
     struct sigaction ignore {};
@@ -318,14 +280,15 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &before);
 
-    const pid_t child = start(plumbing, ends, onTerminal);
-    closeFd(ends.out);
-    closeFd(ends.errPipe[1]);
-    if (plumbing.input != Input::file) {
-        closeFd(ends.in);
+    const pid_t child = start(plumbing, streams, slave);
+    const int inputFile = plumbing.input == Input::file ? streams[0] : -1;
+    for (int& fd : streams) {
+        if (fd != slave && fd != inputFile) {
+            closeFd(fd);
+        }
     }
     if (!plumbing.stoppedOutput) {
-        closeFd(ends.slave);
+        closeFd(slave);
     }
 
     Run result;
@@ -334,25 +297,26 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
         std::chrono::steady_clock::now() + std::chrono::seconds(plumbing.timeLimitSeconds);
     std::vector<Typed> script = input;
     if (plumbing.input == Input::endless) {
-        script = {{"1 1.96\n", static_cast<std::size_t>(-1), ""}};
+        script = {{"1 1.96\n", static_cast<std::size_t>(-1)}};
     }
-    // The piece of the script being typed: none when the input is not typed.
-    std::size_t next = ends.feed >= 0 ? 0 : script.size();
-    std::size_t typed = 0;    // how many bytes of its current repetition have been typed
-    std::size_t shownAt = 0;  // where the search for the next awaited text starts
-    std::size_t typedAfter = 0; // where the awaited text of the current piece ended
+    // The piece of the script being typed (none when the input is not typed), how much of its
+    // current repetition is typed, and where the output is searched for the awaited text.
+    std::size_t next = feed >= 0 ? 0 : script.size();
+    std::size_t typed = 0;
+    std::size_t shownAt = 0;
+    std::size_t awaitedEnd = 0;
     int raw = 0;
     rusage usage{};
     bool ended = child < 0;
     while (!ended && std::chrono::steady_clock::now() < deadline) {
-        if (plumbing.stoppedOutput && result.readWhileStopped < 0) {
+        if (plumbing.stoppedOutput && slave >= 0) {
             const char state = processState(child);
             if (state == 'S') {
-                result.readWhileStopped = lseek(ends.in, 0, SEEK_CUR);
+                result.readWhileStopped = lseek(inputFile, 0, SEEK_CUR);
             }
             if (state == 'S' || state == 'Z') {
-                tcflow(ends.slave, TCOON);
-                closeFd(ends.slave);
+                tcflow(slave, TCOON);
+                closeFd(slave);
             }
         }
         bool ready = next < script.size();
@@ -362,56 +326,49 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
                                           : transcript(plumbing.program, written);
             const std::string::size_type at = shown.find(script[next].awaited, shownAt);
             ready = at != std::string::npos;
-            typedAfter = ready ? at + script[next].awaited.size() : typedAfter;
+            awaitedEnd = ready ? at + script[next].awaited.size() : awaitedEnd;
         }
 #ifdef NORMCALC_WINDOWS_BUILD
         // Keys typed before Wine's console takes the terminal out of line mode would be taken
         // by the terminal's own line editing.
         termios mode{};
-        if (ready && plumbing.input == Input::terminal && tcgetattr(ends.feed, &mode) == 0 &&
-            (mode.c_lflag & ICANON) != 0) {
-            ready = false;
-        }
+        ready = ready && !(plumbing.input == Input::terminal && tcgetattr(feed, &mode) == 0 &&
+                           (mode.c_lflag & ICANON) != 0);
 #endif
-        if (ready && ends.feed >= 0) {
-            const Typed& piece = script[next];
-            const ssize_t n = write(ends.feed, piece.text.data() + typed, piece.text.size() - typed);
+        if (ready) {
+            Typed& piece = script[next];
+            const ssize_t n = write(feed, piece.text.data() + typed, piece.text.size() - typed);
             typed += n > 0 ? static_cast<std::size_t>(n) : 0;
             if (n < 0 && errno == EPIPE) {
                 next = script.size();
             } else if (typed == piece.text.size()) {
                 typed = 0;
-                if (--script[next].times == 0) {
-                    shownAt = typedAfter;
-                    ++next;
-                }
+                shownAt = awaitedEnd;
+                next += --piece.times == 0 ? 1 : 0;
+            }
+            if (next == script.size() && feed != master) {
+                closeFd(feed);
             }
         }
-        if (next == script.size() && plumbing.input != Input::terminal) {
-            closeFd(ends.feed);
-        }
-        pollfd fds[3] = {{ends.collect, POLLIN, 0},
-                         {ends.errPipe[0], POLLIN, 0},
-                         {ready ? ends.feed : -1, POLLOUT, 0}};
+        pollfd fds[3] = {{collect, POLLIN, 0}, {errors, POLLIN, 0}, {ready ? feed : -1, POLLOUT, 0}};
         poll(fds, 3, static_cast<int>(pollStep.count()));
-        if (fds[0].revents != 0 && !readSome(ends.collect, written)) {
-            closeFd(ends.collect);
+        if (fds[0].revents != 0 && !readSome(collect, written)) {
+            collect = collect == master ? -1 : (closeFd(collect), -1);
         }
-        if (fds[1].revents != 0 && !readSome(ends.errPipe[0], result.err)) {
-            closeFd(ends.errPipe[0]);
+        if (fds[1].revents != 0 && !readSome(errors, result.err)) {
+            closeFd(errors);
         }
         ended = wait4(child, &raw, WNOHANG, &usage) == child;
     }
-    if (ended && child > 0) {
+    if (ended) {
         result.finished = true;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         result.peakKiB = usage.ru_maxrss;
         // What it wrote last: a terminal's rest comes after the program's end.
-        for (int* fd : {&ends.collect, &ends.errPipe[0]}) {
-            std::string& text = fd == &ends.collect ? written : result.err;
-            pollfd more{*fd, POLLIN, 0};
-            while (*fd >= 0 && poll(&more, 1, static_cast<int>(pollStep.count())) > 0 &&
-                   readSome(*fd, text)) {
+        for (const int fd : {collect, errors}) {
+            pollfd more{fd, POLLIN, 0};
+            while (fd >= 0 && poll(&more, 1, static_cast<int>(pollStep.count())) > 0 &&
+                   readSome(fd, fd == collect ? written : result.err)) {
             }
         }
     } else if (child > 0) {
@@ -420,6 +377,10 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
         }
     }
     sigaction(SIGPIPE, &before, nullptr);
+    for (int fd : {inputFile, slave, master, feed == master ? -1 : feed,
+                   collect == master ? -1 : collect, errors}) {
+        closeFd(fd);
+    }
     if (plumbing.output == Output::file) {
         std::ifstream in(outFile, std::ios::binary);
         written.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
