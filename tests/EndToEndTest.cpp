@@ -15,7 +15,6 @@ using calculator::menu;
 using calculator::Output;
 using calculator::Plumbing;
 using calculator::pToZ;
-
 using calculator::zToP;
 
 const Plumbing fromFile{Input::file, Output::file};
