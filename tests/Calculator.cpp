@@ -350,7 +350,8 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
                 closeFd(feed);
             }
         }
-        pollfd fds[3] = {{collect, POLLIN, 0}, {errors, POLLIN, 0}, {ready ? feed : -1, POLLOUT, 0}};
+        pollfd fds[3] = {
+            {collect, POLLIN, 0}, {errors, POLLIN, 0}, {ready ? feed : -1, POLLOUT, 0}};
         poll(fds, 3, static_cast<int>(pollStep.count()));
         if (fds[0].revents != 0 && !readSome(collect, written)) {
             collect = collect == master ? -1 : (closeFd(collect), -1);
@@ -385,7 +386,8 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
         std::ifstream in(outFile, std::ios::binary);
         written.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    result.out = plumbing.output == Output::terminal ? written : transcript(plumbing.program, written);
+    result.out =
+        plumbing.output == Output::terminal ? written : transcript(plumbing.program, written);
     result.err = transcript(plumbing.program, result.err);
     std::remove(inFile.c_str());
     std::remove(outFile.c_str());

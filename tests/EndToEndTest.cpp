@@ -48,6 +48,12 @@ void expectSessions(const Session* begin, const Session* end)
 
 #define EXPECT_SESSIONS(table) expectSessions(std::begin(table), std::end(table))
 
+// A session that writes the menu, written, and the menu again, and ends with status 0.
+Session betweenMenus(const char* what, const std::string& input, const std::string& written)
+{
+    return {what, input, menu + written + menu, 0};
+}
+
 // Printed results from the rules' own values: Phi(1.96) = 0.975002, Phi(0.5) = 0.691462, and so
 // on (checked against a 40-digit reference); in the lower tail Phi(-10) = 7.61985e-24, and at
 // z = -38 the nearest double to Phi, 2.88542835e-316 (true 2.885428360e-316).
@@ -55,23 +61,22 @@ TEST(EndToEnd, MenuAndZToP)
 {
     const Session sessions[] = {
         {"9 ends at once", "9\n", menu, 0},
-        {"choices off the menu are echoed", "0\n3\n10\n-1\n9\n",
-         menu + "Your value for ck = 0\n" + menu + "Your value for ck = 3\n" + menu +
-             "Your value for ck = 10\n" + menu + "Your value for ck = -1\n" + menu,
-         0},
-        {"+3 and 003 read as 3", "+3 003 9", menu + "Your value for ck = 3\n" + menu +
-                                                 "Your value for ck = 3\n" + menu, 0},
-        {"1.96 on the choice line", "1 1.96\n9\n", menu + zToP("0.975002") + menu, 0},
-        {"z = 0", "1\n0\n9\n", menu + zToP("0.5") + menu, 0},
-        {"z = -1.96", "1\n-1.96\n9\n", menu + zToP("0.0249979") + menu, 0},
-        {"z = 10", "1\n10\n9\n", menu + zToP("1") + menu, 0},
-        {"z = -10, far in the lower tail", "1\n-10\n9\n", menu + zToP("7.61985e-24") + menu, 0},
-        {"z = -38, a subnormal p", "1 -38 9", menu + zToP("2.88543e-316") + menu, 0},
-        {"1.5 is the choice 1, then z = .5", "1.5\n9\n", menu + zToP("0.691462") + menu, 0},
-        {"z = 1e308", "1 1e308 9", menu + zToP("1") + menu, 0},
-        {"z = -1e308", "1 -1e308 9", menu + zToP("0") + menu, 0},
-        {"z = DBL_MAX", "1 1.7976931348623157e308 9", menu + zToP("1") + menu, 0},
-        {"z = -DBL_MAX", "1 -1.7976931348623157e308 9", menu + zToP("0") + menu, 0},
+        betweenMenus("choices off the menu are echoed", "0\n3\n10\n-1\n9\n",
+                     "Your value for ck = 0\n" + menu + "Your value for ck = 3\n" + menu +
+                         "Your value for ck = 10\n" + menu + "Your value for ck = -1\n"),
+        betweenMenus("+3 and 003 read as 3", "+3 003 9",
+                     "Your value for ck = 3\n" + menu + "Your value for ck = 3\n"),
+        betweenMenus("1.96 on the choice line", "1 1.96\n9\n", zToP("0.975002")),
+        betweenMenus("z = 0", "1\n0\n9\n", zToP("0.5")),
+        betweenMenus("z = -1.96", "1\n-1.96\n9\n", zToP("0.0249979")),
+        betweenMenus("z = 10", "1\n10\n9\n", zToP("1")),
+        betweenMenus("z = -10, far in the lower tail", "1\n-10\n9\n", zToP("7.61985e-24")),
+        betweenMenus("z = -38, a subnormal p", "1 -38 9", zToP("2.88543e-316")),
+        betweenMenus("1.5 is the choice 1, then z = .5", "1.5\n9\n", zToP("0.691462")),
+        betweenMenus("z = 1e308", "1 1e308 9", zToP("1")),
+        betweenMenus("z = -1e308", "1 -1e308 9", zToP("0")),
+        betweenMenus("z = DBL_MAX", "1 1.7976931348623157e308 9", zToP("1")),
+        betweenMenus("z = -DBL_MAX", "1 -1.7976931348623157e308 9", zToP("0")),
     };
     EXPECT_SESSIONS(sessions);
 }
@@ -79,15 +84,13 @@ TEST(EndToEnd, MenuAndZToP)
 TEST(EndToEnd, BadTokensAndEndOfInput)
 {
     const Session sessions[] = {
-        {"garbage choice, then the rest is read", "abc 1 1.96 9",
-         menu + "Invalid value for ck.\n" + menu + zToP("0.975002") + menu, 0},
-        {"a sign with no digits", "-x 9", menu + "Invalid value for ck.\n" + menu, 0},
-        {"a choice out of range for int", "99999999999 9",
-         menu + "Invalid value for ck.\n" + menu, 0},
-        {"z out of range for double", "1 1e999 9",
-         menu + "\nz = Invalid value for z.\n" + menu, 0},
-        {"z not a number", "1 abc\n9\n", menu + "\nz = Invalid value for z.\n" + menu, 0},
-        {"nan is no number here", "1 nan 9", menu + "\nz = Invalid value for z.\n" + menu, 0},
+        betweenMenus("garbage choice, then the rest is read", "abc 1 1.96 9",
+                     "Invalid value for ck.\n" + menu + zToP("0.975002")),
+        betweenMenus("a sign with no digits", "-x 9", "Invalid value for ck.\n"),
+        betweenMenus("a choice out of range for int", "99999999999 9", "Invalid value for ck.\n"),
+        betweenMenus("z out of range for double", "1 1e999 9", "\nz = Invalid value for z.\n"),
+        betweenMenus("z not a number", "1 abc\n9\n", "\nz = Invalid value for z.\n"),
+        betweenMenus("nan is no number here", "1 nan 9", "\nz = Invalid value for z.\n"),
         {"empty input", "", menu + "\n", 0},
         {"only white space", " \n\t\n", menu + "\n", 0},
         {"input ends after a command", "1 1.96", menu + zToP("0.975002") + menu + "\n", 0},
@@ -105,25 +108,23 @@ TEST(EndToEnd, BadTokensAndEndOfInput)
 TEST(EndToEnd, PToZ)
 {
     const std::string invalid = "\np = Invalid value for p.\n";
+    const std::string tooClose = "\np = Value for p is too close to 0.\n";
     const Session sessions[] = {
-        {"p = 0.975", "2\n0.975\n9\n", menu + pToZ("1.95996") + menu, 0},
-        {"p = 0.5", "2 0.5 9", menu + pToZ("0") + menu, 0},
-        {"p = 0.025", "2 0.025 9", menu + pToZ("-1.95996") + menu, 0},
-        {"p = 1e-10, by the fallback", "2 1e-10 9", menu + pToZ("-6.36134") + menu, 0},
-        {"p = 0, 1, -0.3 and 1.5 are rejected", "2 0 2 1 2 -0.3 2 1.5 9",
-         menu + invalid + menu + invalid + menu + invalid + menu + invalid + menu, 0},
-        {"a rejected p, then a good one", "2 1.5 2 0.975 9",
-         menu + invalid + menu + pToZ("1.95996") + menu, 0},
-        {"p = 1e-20", "2 1e-20 9", menu + pToZ("-9.26234") + menu, 0},
-        {"the largest p below 1", "2 0.9999999999999999 9", menu + pToZ("8.20954") + menu, 0},
-        {"the smallest normal p", "2 2.2250738585072014e-308 9",
-         menu + pToZ("-37.5194") + menu, 0},
-        {"the largest subnormal p", "2 2.2250738585072009e-308 9",
-         menu + "\np = Value for p is too close to 0.\n" + menu, 0},
-        {"the smallest subnormal p", "2 4.9e-324 9",
-         menu + "\np = Value for p is too close to 0.\n" + menu, 0},
-        {"p not a number", "2 abc 9", menu + invalid + menu, 0},
-        {"p out of range for double", "2 1e-999 9", menu + invalid + menu, 0},
+        betweenMenus("p = 0.975", "2\n0.975\n9\n", pToZ("1.95996")),
+        betweenMenus("p = 0.5", "2 0.5 9", pToZ("0")),
+        betweenMenus("p = 0.025", "2 0.025 9", pToZ("-1.95996")),
+        betweenMenus("p = 1e-10, by the fallback", "2 1e-10 9", pToZ("-6.36134")),
+        betweenMenus("p = 0, 1, -0.3 and 1.5 are rejected", "2 0 2 1 2 -0.3 2 1.5 9",
+                     invalid + menu + invalid + menu + invalid + menu + invalid),
+        betweenMenus("a rejected p, then a good one", "2 1.5 2 0.975 9",
+                     invalid + menu + pToZ("1.95996")),
+        betweenMenus("p = 1e-20", "2 1e-20 9", pToZ("-9.26234")),
+        betweenMenus("the largest p below 1", "2 0.9999999999999999 9", pToZ("8.20954")),
+        betweenMenus("the smallest normal p", "2 2.2250738585072014e-308 9", pToZ("-37.5194")),
+        betweenMenus("the largest subnormal p", "2 2.2250738585072009e-308 9", tooClose),
+        betweenMenus("the smallest subnormal p", "2 4.9e-324 9", tooClose),
+        betweenMenus("p not a number", "2 abc 9", invalid),
+        betweenMenus("p out of range for double", "2 1e-999 9", invalid),
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},
     };
     EXPECT_SESSIONS(sessions);
@@ -159,14 +160,13 @@ TEST(EndToEnd, HalfNumbersAreNoNumbers)
 TEST(EndToEnd, WholeNumbersInEverySpelling)
 {
     const Session sessions[] = {
-        {"+1.96", "1 +1.96 9", menu + zToP("0.975002") + menu, 0},
-        {"196e-2", "1 196e-2 9", menu + zToP("0.975002") + menu, 0},
-        {"1.96E+0", "1 1.96E+0 9", menu + zToP("0.975002") + menu, 0},
-        {".975", "2 .975 9", menu + pToZ("1.95996") + menu, 0},
-        {"975e-3", "2 975e-3 9", menu + pToZ("1.95996") + menu, 0},
-        {"-0 is 0", "1 -0 9", menu + zToP("0.5") + menu, 0},
-        {"tab and carriage return end a token", "1\t1.96\r\n9\r\n", menu + zToP("0.975002") + menu,
-         0},
+        betweenMenus("+1.96", "1 +1.96 9", zToP("0.975002")),
+        betweenMenus("196e-2", "1 196e-2 9", zToP("0.975002")),
+        betweenMenus("1.96E+0", "1 1.96E+0 9", zToP("0.975002")),
+        betweenMenus(".975", "2 .975 9", pToZ("1.95996")),
+        betweenMenus("975e-3", "2 975e-3 9", pToZ("1.95996")),
+        betweenMenus("-0 is 0", "1 -0 9", zToP("0.5")),
+        betweenMenus("tab and carriage return end a token", "1\t1.96\r\n9\r\n", zToP("0.975002")),
     };
     EXPECT_SESSIONS(sessions);
 }
@@ -177,14 +177,13 @@ TEST(EndToEnd, ByteOrderMark)
 {
     const std::string mark = "\xEF\xBB\xBF";
     const Session sessions[] = {
-        {"before the first query", mark + "1 1.96\n9\n", menu + zToP("0.975002") + menu, 0},
+        betweenMenus("before the first query", mark + "1 1.96\n9\n", zToP("0.975002")),
         {"and nothing else", mark, menu + "\n", 0},
         {"a second mark is a bad choice", mark + mark + "9", menu + "Invalid value for ck.\n" +
                                                                menu + "\n", 0},
         {"after white space", " " + mark + "9", menu + "Invalid value for ck.\n" + menu + "\n", 0},
-        {"at the z prompt", "1 " + mark + "1.96 9", menu + "\nz = Invalid value for z.\n" + menu,
-         0},
-        {"the first two bytes only", "\xEF\xBB" "1 9", menu + "Invalid value for ck.\n" + menu, 0},
+        betweenMenus("at the z prompt", "1 " + mark + "1.96 9", "\nz = Invalid value for z.\n"),
+        betweenMenus("the first two bytes only", "\xEF\xBB" "1 9", "Invalid value for ck.\n"),
         {"the first byte only, at the end", "\xEF", menu + "Invalid value for ck.\n" + menu + "\n",
          0},
     };
@@ -200,16 +199,16 @@ TEST(EndToEnd, LongTokens)
     const std::string z = std::string(limit - 4, '0') + "1.96";
     const std::string p = "0.975" + std::string(limit - 5, '0');
     const Session sessions[] = {
-        {"z of the longest length", "1 " + z + " 9", menu + zToP("0.975002") + menu, 0},
-        {"z one character longer", "1 0" + z + " 1 1.96 9",
-         menu + "\nz = Invalid value for z.\n" + menu + zToP("0.975002") + menu, 0},
-        {"p of the longest length", "2 " + p + " 9", menu + pToZ("1.95996") + menu, 0},
-        {"p one character longer", "2 " + p + "0 2 0.975 9",
-         menu + "\np = Invalid value for p.\n" + menu + pToZ("1.95996") + menu, 0},
+        betweenMenus("z of the longest length", "1 " + z + " 9", zToP("0.975002")),
+        betweenMenus("z one character longer", "1 0" + z + " 1 1.96 9",
+                     "\nz = Invalid value for z.\n" + menu + zToP("0.975002")),
+        betweenMenus("p of the longest length", "2 " + p + " 9", pToZ("1.95996")),
+        betweenMenus("p one character longer", "2 " + p + "0 2 0.975 9",
+                     "\np = Invalid value for p.\n" + menu + pToZ("1.95996")),
         {"100,000 digits at the end of input", "1 " + std::string(100000, '7'),
          menu + "\nz = Invalid value for z.\n" + menu + "\n", 0},
-        {"100,000 digits for p", "2 0." + std::string(100000, '7') + " 2 0.975 9",
-         menu + "\np = Invalid value for p.\n" + menu + pToZ("1.95996") + menu, 0},
+        betweenMenus("100,000 digits for p", "2 0." + std::string(100000, '7') + " 2 0.975 9",
+                     "\np = Invalid value for p.\n" + menu + pToZ("1.95996")),
         {"a choice of 100,000 zeros and a 9", std::string(100000, '0') + "9", menu, 0},
     };
     EXPECT_SESSIONS(sessions);
@@ -225,7 +224,8 @@ TEST(EndToEnd, FailedOutputEndsWithStatus2)
     const std::string closed = "normcalc: write error: Bad file descriptor\n";
     const Session failures[] = {
         {"into the full device", query, "", 2, full,
-         {{Input::file, Output::full}, {Input::pipe, Output::full}, {Input::endless, Output::full}}},
+         {{Input::file, Output::full}, {Input::pipe, Output::full},
+          {Input::endless, Output::full}}},
         {"output closed", query, "", 2, closed,
          {{Input::file, Output::closed}, {Input::pipe, Output::closed},
           {Input::endless, Output::closed}}},
@@ -256,7 +256,8 @@ TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
     input += "9\n";
     ASSERT_GT(whole.size(), limitBytes);
     const Session failures[] = {{"cut at the limit", input, whole.substr(0, limitBytes), 2,
-                                 "normcalc: write error: File too large\n", {inBlocks, lineByLine}}};
+                                 "normcalc: write error: File too large\n",
+                                 {inBlocks, lineByLine}}};
     EXPECT_SESSIONS(failures);
 }
 #endif
@@ -297,7 +298,7 @@ TEST(EndToEnd, A200MegabyteTokenTakesNoMemory)
 #endif
     constexpr long memoryLimitKiB = 64 * 1024;
     // Written into a pipe piece by piece, so that the input is never whole anywhere.
-    constexpr std::size_t piece = 1000;
+    constexpr std::size_t piece = 100000;
     const calculator::Run run = calculator::run(
         {{"1 "}, {std::string(piece, '7'), tokenLength / piece}, {" 1 1.96 9"}}, fromPipe);
     EXPECT_EQ(run.out, menu + "\nz = Invalid value for z.\n" + menu + zToP("0.975002") + menu);
@@ -353,7 +354,7 @@ TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
 TEST(EndToEnd, WindowsTextModeInput)
 {
     const Session sessions[] = {
-        {"lines ended by \\r\\n", "1\r\n1.96\r\n9\r\n", menu + zToP("0.975002") + menu, 0},
+        betweenMenus("lines ended by \\r\\n", "1\r\n1.96\r\n9\r\n", zToP("0.975002")),
         {"Ctrl-Z at the menu ends like the input", "1 1.96\n\x1a" "9\n",
          menu + zToP("0.975002") + menu + "\n", 0},
         {"Ctrl-Z at the z prompt cuts the request off", "1 \x1a" "0.5 9", menu + "\nz = \n", 1},
