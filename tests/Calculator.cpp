@@ -328,13 +328,11 @@ Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
             ready = at != std::string::npos;
             awaitedEnd = ready ? at + script[next].awaited.size() : awaitedEnd;
         }
-#ifdef NORMCALC_WINDOWS_BUILD
         // Keys typed before Wine's console takes the terminal out of line mode would be taken
         // by the terminal's own line editing.
         termios mode{};
-        ready = ready && !(plumbing.input == Input::terminal && tcgetattr(feed, &mode) == 0 &&
-                           (mode.c_lflag & ICANON) != 0);
-#endif
+        ready = ready && !(plumbing.program.windows && plumbing.input == Input::terminal &&
+                           tcgetattr(feed, &mode) == 0 && (mode.c_lflag & ICANON) != 0);
         if (ready) {
             Typed& piece = script[next];
             const ssize_t n = write(feed, piece.text.data() + typed, piece.text.size() - typed);
