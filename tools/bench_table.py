@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Turns a normal_benchmark JSON report into the README's Markdown table of medians.
+"""Turns a normal_benchmark JSON report into the Markdown table of medians in docs/performance.md.
 
 Usage:  build/bench/normal_benchmark --benchmark_repetitions=5 \\
             --benchmark_report_aggregates_only=true --benchmark_enable_random_interleaving=true \\
