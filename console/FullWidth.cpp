@@ -2,6 +2,8 @@
 
 #include "console/Utf8.h"
 
+#include <algorithm>
+
 namespace console {
 namespace {
 
@@ -62,6 +64,12 @@ bool isShiftJisTrail(int byte)
     return byte >= 0x40 && byte <= 0xfc && byte != 0x7f;
 }
 
+// The white space of the classic locale, which separates tokens.
+bool isAsciiSpace(std::char_traits<char>::int_type c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 bool isContinuation(int byte)
 {
     return byte >= 0 && utf8::isContinuation(static_cast<unsigned char>(byte));
@@ -71,7 +79,7 @@ bool isContinuation(int byte)
 
 FullWidthInput::FullWidthInput(std::streambuf& from) : source(from)
 {
-    setg(taken, taken, taken);
+    setg(block, block, block);
 }
 
 int FullWidthInput::peek()
@@ -82,7 +90,7 @@ int FullWidthInput::peek()
                : static_cast<unsigned char>(Traits::to_char_type(next));
 }
 
-void FullWidthInput::takeCharacter(unsigned char lead)
+char* FullWidthInput::takeCharacter(unsigned char lead, char* to)
 {
     unsigned char bytes[longestCharacter] = {lead};
     int length = 1;
@@ -108,14 +116,13 @@ void FullWidthInput::takeCharacter(unsigned char lead)
         ascii = asciiForShiftJis(static_cast<unsigned>(lead) << bitsPerByte | bytes[1]);
     }
     if (ascii != 0) {
-        taken[0] = ascii;
-        setg(taken, taken, taken + 1);
-        return;
+        *to++ = ascii;
+        return to;
     }
     for (int i = 0; i < length; ++i) {
-        taken[i] = static_cast<char>(bytes[i]);
+        *to++ = static_cast<char>(bytes[i]);
     }
-    setg(taken, taken, taken + length);
+    return to;
 }
 
 FullWidthInput::int_type FullWidthInput::underflow()
@@ -123,14 +130,35 @@ FullWidthInput::int_type FullWidthInput::underflow()
     if (gptr() < egptr()) {
         return Traits::to_int_type(*gptr());
     }
-    const int_type next = source.sgetc();
-    const auto byte = static_cast<unsigned char>(Traits::to_char_type(next));
-    if (Traits::eq_int_type(next, Traits::eof()) || byte < 0x80) {
-        // ASCII, or the end: left in the source until it is read.
+    int_type next = source.sgetc();
+    if (Traits::eq_int_type(next, Traits::eof()) || isAsciiSpace(next)) {
+        // Left in the source until it is read, so that the source is never read beyond the
+        // white space after a token.
         return next;
     }
-    source.sbumpc();
-    takeCharacter(byte);
+    // The rest of the token, as far as the source holds it already: a read that waits for
+    // input is made only for a character the dialogue asks for.
+    char* end = block;
+    std::streamsize held = std::max<std::streamsize>(source.in_avail(), 1);
+    do {
+        source.sbumpc();
+        --held;
+        const auto byte = static_cast<unsigned char>(Traits::to_char_type(next));
+        if (byte < 0x80) {
+            *end++ = static_cast<char>(byte);
+        } else {
+            end = takeCharacter(byte, end);
+            if (end[-1] == ' ') {
+                break;
+            }
+            held = source.in_avail();
+        }
+        if (held <= 0 || block + blockSize - end < longestCharacter) {
+            break;
+        }
+        next = source.sgetc();
+    } while (!Traits::eq_int_type(next, Traits::eof()) && !isAsciiSpace(next));
+    setg(block, block, end);
     return Traits::to_int_type(*gptr());
 }
 

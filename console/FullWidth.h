@@ -14,8 +14,8 @@ namespace console {
 // Both encodings are read at once: no byte of these forms is ASCII or starts the other
 // encoding's forms, and every other byte, the UTF-8 byte order mark included, passes
 // unchanged, so ASCII input means what it always did. An exception from the source (a failed
-// read) passes through. A byte below 0x80 is taken from the source only when it is read, so
-// the source's position stays exact for ASCII input.
+// read) passes through. The source is read a token at a time, never beyond the white space
+// after it, and only as far as it holds input already once the token's first byte is asked for.
 class FullWidthInput : public std::streambuf {
 public:
     explicit FullWidthInput(std::streambuf& source);
@@ -27,16 +27,18 @@ protected:
     int_type uflow() override;
 
 private:
-    // Takes the rest of the character that begins with lead from the source and makes what it
-    // reads as the get area.
-    void takeCharacter(unsigned char lead);
+    // Takes the rest of the character that begins with lead from the source and writes what
+    // it reads as to to; returns the end of what it wrote.
+    char* takeCharacter(unsigned char lead, char* to);
     // The source's next byte, not taken, or -1 at the end of the input.
     int peek();
 
     // The longest character taken at once: four bytes of UTF-8.
     static constexpr int longestCharacter = 4;
+    // A long token passes in pieces of this size, so that memory stays the same.
+    static constexpr int blockSize = 4096;
     std::streambuf& source;
-    char taken[longestCharacter];
+    char block[blockSize];
 };
 
 } // namespace console
