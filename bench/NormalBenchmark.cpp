@@ -1,6 +1,6 @@
 // The cost of Phi and its inverse against two references measured in the same run: the exp
 // floor (the very std::exp calls the computation makes, alone) and the closed form by erfc.
-#include "distribution/Normal.h"
+#include "distribution/NormalDetail.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +12,8 @@
 #include <vector>
 
 namespace {
+
+using namespace detail;
 
 // What one computation hands to std::exp (all calls, in order), to Phi and to the density.
 struct Recording {

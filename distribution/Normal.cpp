@@ -1,4 +1,5 @@
 #include "distribution/Normal.h"
+#include "distribution/NormalDetail.h"
 
 #include "myLib/AdaptiveGL.h"
 #include "myLib/RootFinding.h"
@@ -78,6 +79,8 @@ double searchQuantile(RealFn cdf, RealFn density, double p)
 
 } // namespace
 
+using namespace detail;
+
 double gaussKernel(double x)
 {
     const double exponent = (-0.5 * x) * x;
@@ -88,7 +91,7 @@ double gaussKernel(double x)
     return std::exp(exponent);
 }
 
-double scaledGaussKernel(double x)
+double detail::scaledGaussKernel(double x)
 {
     return std::exp((-0.5 * x) * x + gaussKernelScale);
 }
@@ -104,7 +107,7 @@ double normalCdf(double z)
     return normalCdfWithKernels(gaussKernel, scaledGaussKernel, z);
 }
 
-double normalCdfWithKernels(RealFn kernel, RealFn scaledKernel, double z)
+double detail::normalCdfWithKernels(RealFn kernel, RealFn scaledKernel, double z)
 {
     const double pi = 4.0 * std::atan(1.0);
     if (z == 0.0) {
@@ -138,7 +141,7 @@ double normalCdfInverse(double p)
     return normalCdfInverseWith(normalCdf, normalDensity, p);
 }
 
-double normalCdfInverseWith(RealFn cdf, RealFn density, double p)
+double detail::normalCdfInverseWith(RealFn cdf, RealFn density, double p)
 {
     // Written as !(p > 0) so that a p that is not a number is rejected too.
     if (!(p > 0.0) || p >= 1.0) {

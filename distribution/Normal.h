@@ -8,25 +8,8 @@ inline constexpr char invalidPMessage[] = "Invalid value for p.";
 // normal double, 2.2250738585072014e-308, whose quantile lies where Phi is subnormal.
 inline constexpr char pTooCloseMessage[] = "Value for p is too close to 0.";
 
-#include "myLib/RealFn.h"
-
-// gaussKernel returns 0 without calling exp for an exponent below this: exp(x) rounds to 0
-// below about -745.13 anyway, but through its slow underflow path.
-inline constexpr double gaussKernelExpUnderflow = -746.0;
-
 // Returns exp(-x*x/2), unnormalised; never fails.
 double gaussKernel(double x);
-
-// scaledGaussKernel is the kernel e^gaussKernelScale times larger, for the far tail where the
-// kernel itself is subnormal. For x*x/2 in [512, 1024] (|x| from 32 to 45) the exponent's
-// shift by 512 is exact, so it is gaussKernel's own exponent, only shifted.
-inline constexpr double gaussKernelScale = 512.0;
-// e^-gaussKernelScale, correctly rounded (4.377491037053051454e-223, mpmath): the factor that
-// scales an integral of scaledGaussKernel back down.
-inline constexpr double gaussKernelUnscale = 0x1.44109edb20931p-739;
-
-// Returns exp(-x*x/2 + gaussKernelScale); never fails.
-double scaledGaussKernel(double x);
 
 // Returns the standard normal density exp(-x*x/2) / sqrt(2*pi); never fails.
 double normalDensity(double x);
@@ -37,15 +20,6 @@ double normalDensity(double x);
 // that is not a number.
 double normalCdf(double z);
 
-// Returns Phi(z) as normalCdf does, step for step, but integrating kernel and scaledKernel in
-// place of gaussKernel and scaledGaussKernel: for instrumented kernels that must see the very
-// same integrations.
-double normalCdfWithKernels(RealFn kernel, RealFn scaledKernel, double z);
-
 // Returns z with Phi(z) = p; throws invalidPMessage for p outside (0, 1), pTooCloseMessage for
 // p below the smallest normal double, and passes the root finder's bracket message on.
 double normalCdfInverse(double p);
-
-// Returns normalCdfInverse(p), step for step, with cdf and density in place of normalCdf and
-// normalDensity; fails as normalCdfInverse does.
-double normalCdfInverseWith(RealFn cdf, RealFn density, double p);

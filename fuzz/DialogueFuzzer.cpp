@@ -3,7 +3,7 @@
 // and exits with a status that fits how its output ends.
 #include "console/Dialogue.h"
 #include "console/Texts.h"
-#include "fuzz/OutputForms.h"
+#include "tests/OutputForms.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Results and costs of the adaptive Gauss-Legendre integrator, counted through the integrand.
-#include "distribution/Normal.h"
+#include "CountedKernel.h"
 #include "myLib/AdaptiveGL.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +12,8 @@ namespace {
 // Each refinement applies the 9-point rule to two halves.
 constexpr long evaluationsPerRefine = 18;
 
-long evaluations = 0;
-
-double countedKernel(double x)
-{
-    ++evaluations;
-    return gaussKernel(x);
-}
+using counted::countedKernel;
+using counted::evaluations;
 
 double countedCube(double x)
 {

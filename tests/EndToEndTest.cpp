@@ -5,63 +5,54 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 using calculator::Input;
 using calculator::menu;
 using calculator::Output;
+using calculator::Plumbing;
 using calculator::pToZ;
-using calculator::Run;
 using calculator::zToP;
 
-std::string testName()
-{
-    return testing::UnitTest::GetInstance()->current_test_info()->name();
-}
+const Plumbing fromFile{Input::file, Output::file};
+const Plumbing fromPipe{Input::pipe, Output::file};
 
-// Runs the calculator on input; environment, if given, is a prefix for the command line such
-// as "env LANG=C.UTF-8".
-Run runCalculator(const std::string& input, Input how = Input::file,
-                  const std::string& environment = "")
-{
-    calculator::Plumbing plumbing;
-    plumbing.input = how;
-    plumbing.environment = environment;
-    return calculator::run(testName(), input, plumbing);
-}
-
+// A session: its input, and the output, exit status and standard error expected in each of
+// the ways; by default from a regular file (written in blocks) and through a pipe (flushed at
+// every line), whose bytes must be the same.
 struct Session {
     const char* what;
     std::string input;
     std::string output;
     int status;
+    std::string err = "";
+    std::vector<Plumbing> ways = {fromFile, fromPipe};
 };
 
-// Each session twice: from a regular file (written in blocks) and through a pipe (flushed at
-// every line); the bytes must be the same.
 void expectSessions(const Session* begin, const Session* end)
 {
     for (const Session* row = begin; row != end; ++row) {
-        for (Input how : {Input::file, Input::pipe}) {
-            SCOPED_TRACE(testing::Message() << row->what << (how == Input::file ? " (file)" : " (pipe)"));
-            const Run run = runCalculator(row->input, how);
+        for (const Plumbing& way : row->ways) {
+            SCOPED_TRACE(testing::Message() << row->what << " (input " << int(way.input)
+                                            << ", output " << int(way.output) << ")");
+            const calculator::Run run = calculator::run(row->input, way);
             EXPECT_EQ(run.out, row->output);
-            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.err, row->err);
             EXPECT_EQ(run.status, row->status);
         }
     }
 }
 
 #define EXPECT_SESSIONS(table) expectSessions(std::begin(table), std::end(table))
+
+// A session that writes the menu, written, and the menu again, and ends with status 0.
+Session betweenMenus(const char* what, const std::string& input, const std::string& written)
+{
+    return {what, input, menu + written + menu, 0};
+}
 
 // Printed results from the rules' own values: Phi(1.96) = 0.975002, Phi(0.5) = 0.691462, and so
 // on (checked against a 40-digit reference); in the lower tail Phi(-10) = 7.61985e-24, and at
@@ -70,23 +61,22 @@ TEST(EndToEnd, MenuAndZToP)
 {
     const Session sessions[] = {
         {"9 ends at once", "9\n", menu, 0},
-        {"choices off the menu are echoed", "0\n3\n10\n-1\n9\n",
-         menu + "Your value for ck = 0\n" + menu + "Your value for ck = 3\n" + menu +
-             "Your value for ck = 10\n" + menu + "Your value for ck = -1\n" + menu,
-         0},
-        {"+3 and 003 read as 3", "+3 003 9", menu + "Your value for ck = 3\n" + menu +
-                                                 "Your value for ck = 3\n" + menu, 0},
-        {"1.96 on the choice line", "1 1.96\n9\n", menu + zToP("0.975002") + menu, 0},
-        {"z = 0", "1\n0\n9\n", menu + zToP("0.5") + menu, 0},
-        {"z = -1.96", "1\n-1.96\n9\n", menu + zToP("0.0249979") + menu, 0},
-        {"z = 10", "1\n10\n9\n", menu + zToP("1") + menu, 0},
-        {"z = -10, far in the lower tail", "1\n-10\n9\n", menu + zToP("7.61985e-24") + menu, 0},
-        {"z = -38, a subnormal p", "1 -38 9", menu + zToP("2.88543e-316") + menu, 0},
-        {"1.5 is the choice 1, then z = .5", "1.5\n9\n", menu + zToP("0.691462") + menu, 0},
-        {"z = 1e308", "1 1e308 9", menu + zToP("1") + menu, 0},
-        {"z = -1e308", "1 -1e308 9", menu + zToP("0") + menu, 0},
-        {"z = DBL_MAX", "1 1.7976931348623157e308 9", menu + zToP("1") + menu, 0},
-        {"z = -DBL_MAX", "1 -1.7976931348623157e308 9", menu + zToP("0") + menu, 0},
+        betweenMenus("choices off the menu are echoed", "0\n3\n10\n-1\n9\n",
+                     "Your value for ck = 0\n" + menu + "Your value for ck = 3\n" + menu +
+                         "Your value for ck = 10\n" + menu + "Your value for ck = -1\n"),
+        betweenMenus("+3 and 003 read as 3", "+3 003 9",
+                     "Your value for ck = 3\n" + menu + "Your value for ck = 3\n"),
+        betweenMenus("1.96 on the choice line", "1 1.96\n9\n", zToP("0.975002")),
+        betweenMenus("z = 0", "1\n0\n9\n", zToP("0.5")),
+        betweenMenus("z = -1.96", "1\n-1.96\n9\n", zToP("0.0249979")),
+        betweenMenus("z = 10", "1\n10\n9\n", zToP("1")),
+        betweenMenus("z = -10, far in the lower tail", "1\n-10\n9\n", zToP("7.61985e-24")),
+        betweenMenus("z = -38, a subnormal p", "1 -38 9", zToP("2.88543e-316")),
+        betweenMenus("1.5 is the choice 1, then z = .5", "1.5\n9\n", zToP("0.691462")),
+        betweenMenus("z = 1e308", "1 1e308 9", zToP("1")),
+        betweenMenus("z = -1e308", "1 -1e308 9", zToP("0")),
+        betweenMenus("z = DBL_MAX", "1 1.7976931348623157e308 9", zToP("1")),
+        betweenMenus("z = -DBL_MAX", "1 -1.7976931348623157e308 9", zToP("0")),
     };
     EXPECT_SESSIONS(sessions);
 }
@@ -94,15 +84,13 @@ TEST(EndToEnd, MenuAndZToP)
 TEST(EndToEnd, BadTokensAndEndOfInput)
 {
     const Session sessions[] = {
-        {"garbage choice, then the rest is read", "abc 1 1.96 9",
-         menu + "Invalid value for ck.\n" + menu + zToP("0.975002") + menu, 0},
-        {"a sign with no digits", "-x 9", menu + "Invalid value for ck.\n" + menu, 0},
-        {"a choice out of range for int", "99999999999 9",
-         menu + "Invalid value for ck.\n" + menu, 0},
-        {"z out of range for double", "1 1e999 9",
-         menu + "\nz = Invalid value for z.\n" + menu, 0},
-        {"z not a number", "1 abc\n9\n", menu + "\nz = Invalid value for z.\n" + menu, 0},
-        {"nan is no number here", "1 nan 9", menu + "\nz = Invalid value for z.\n" + menu, 0},
+        betweenMenus("garbage choice, then the rest is read", "abc 1 1.96 9",
+                     "Invalid value for ck.\n" + menu + zToP("0.975002")),
+        betweenMenus("a sign with no digits", "-x 9", "Invalid value for ck.\n"),
+        betweenMenus("a choice out of range for int", "99999999999 9", "Invalid value for ck.\n"),
+        betweenMenus("z out of range for double", "1 1e999 9", "\nz = Invalid value for z.\n"),
+        betweenMenus("z not a number", "1 abc\n9\n", "\nz = Invalid value for z.\n"),
+        betweenMenus("nan is no number here", "1 nan 9", "\nz = Invalid value for z.\n"),
         {"empty input", "", menu + "\n", 0},
         {"only white space", " \n\t\n", menu + "\n", 0},
         {"input ends after a command", "1 1.96", menu + zToP("0.975002") + menu + "\n", 0},
@@ -120,25 +108,23 @@ TEST(EndToEnd, BadTokensAndEndOfInput)
 TEST(EndToEnd, PToZ)
 {
     const std::string invalid = "\np = Invalid value for p.\n";
+    const std::string tooClose = "\np = Value for p is too close to 0.\n";
     const Session sessions[] = {
-        {"p = 0.975", "2\n0.975\n9\n", menu + pToZ("1.95996") + menu, 0},
-        {"p = 0.5", "2 0.5 9", menu + pToZ("0") + menu, 0},
-        {"p = 0.025", "2 0.025 9", menu + pToZ("-1.95996") + menu, 0},
-        {"p = 1e-10, by the fallback", "2 1e-10 9", menu + pToZ("-6.36134") + menu, 0},
-        {"p = 0, 1, -0.3 and 1.5 are rejected", "2 0 2 1 2 -0.3 2 1.5 9",
-         menu + invalid + menu + invalid + menu + invalid + menu + invalid + menu, 0},
-        {"a rejected p, then a good one", "2 1.5 2 0.975 9",
-         menu + invalid + menu + pToZ("1.95996") + menu, 0},
-        {"p = 1e-20", "2 1e-20 9", menu + pToZ("-9.26234") + menu, 0},
-        {"the largest p below 1", "2 0.9999999999999999 9", menu + pToZ("8.20954") + menu, 0},
-        {"the smallest normal p", "2 2.2250738585072014e-308 9",
-         menu + pToZ("-37.5194") + menu, 0},
-        {"the largest subnormal p", "2 2.2250738585072009e-308 9",
-         menu + "\np = Value for p is too close to 0.\n" + menu, 0},
-        {"the smallest subnormal p", "2 4.9e-324 9",
-         menu + "\np = Value for p is too close to 0.\n" + menu, 0},
-        {"p not a number", "2 abc 9", menu + invalid + menu, 0},
-        {"p out of range for double", "2 1e-999 9", menu + invalid + menu, 0},
+        betweenMenus("p = 0.975", "2\n0.975\n9\n", pToZ("1.95996")),
+        betweenMenus("p = 0.5", "2 0.5 9", pToZ("0")),
+        betweenMenus("p = 0.025", "2 0.025 9", pToZ("-1.95996")),
+        betweenMenus("p = 1e-10, by the fallback", "2 1e-10 9", pToZ("-6.36134")),
+        betweenMenus("p = 0, 1, -0.3 and 1.5 are rejected", "2 0 2 1 2 -0.3 2 1.5 9",
+                     invalid + menu + invalid + menu + invalid + menu + invalid),
+        betweenMenus("a rejected p, then a good one", "2 1.5 2 0.975 9",
+                     invalid + menu + pToZ("1.95996")),
+        betweenMenus("p = 1e-20", "2 1e-20 9", pToZ("-9.26234")),
+        betweenMenus("the largest p below 1", "2 0.9999999999999999 9", pToZ("8.20954")),
+        betweenMenus("the smallest normal p", "2 2.2250738585072014e-308 9", pToZ("-37.5194")),
+        betweenMenus("the largest subnormal p", "2 2.2250738585072009e-308 9", tooClose),
+        betweenMenus("the smallest subnormal p", "2 4.9e-324 9", tooClose),
+        betweenMenus("p not a number", "2 abc 9", invalid),
+        betweenMenus("p out of range for double", "2 1e-999 9", invalid),
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},
     };
     EXPECT_SESSIONS(sessions);
@@ -174,14 +160,13 @@ TEST(EndToEnd, HalfNumbersAreNoNumbers)
 TEST(EndToEnd, WholeNumbersInEverySpelling)
 {
     const Session sessions[] = {
-        {"+1.96", "1 +1.96 9", menu + zToP("0.975002") + menu, 0},
-        {"196e-2", "1 196e-2 9", menu + zToP("0.975002") + menu, 0},
-        {"1.96E+0", "1 1.96E+0 9", menu + zToP("0.975002") + menu, 0},
-        {".975", "2 .975 9", menu + pToZ("1.95996") + menu, 0},
-        {"975e-3", "2 975e-3 9", menu + pToZ("1.95996") + menu, 0},
-        {"-0 is 0", "1 -0 9", menu + zToP("0.5") + menu, 0},
-        {"tab and carriage return end a token", "1\t1.96\r\n9\r\n", menu + zToP("0.975002") + menu,
-         0},
+        betweenMenus("+1.96", "1 +1.96 9", zToP("0.975002")),
+        betweenMenus("196e-2", "1 196e-2 9", zToP("0.975002")),
+        betweenMenus("1.96E+0", "1 1.96E+0 9", zToP("0.975002")),
+        betweenMenus(".975", "2 .975 9", pToZ("1.95996")),
+        betweenMenus("975e-3", "2 975e-3 9", pToZ("1.95996")),
+        betweenMenus("-0 is 0", "1 -0 9", zToP("0.5")),
+        betweenMenus("tab and carriage return end a token", "1\t1.96\r\n9\r\n", zToP("0.975002")),
     };
     EXPECT_SESSIONS(sessions);
 }
@@ -192,14 +177,13 @@ TEST(EndToEnd, ByteOrderMark)
 {
     const std::string mark = "\xEF\xBB\xBF";
     const Session sessions[] = {
-        {"before the first query", mark + "1 1.96\n9\n", menu + zToP("0.975002") + menu, 0},
+        betweenMenus("before the first query", mark + "1 1.96\n9\n", zToP("0.975002")),
         {"and nothing else", mark, menu + "\n", 0},
         {"a second mark is a bad choice", mark + mark + "9", menu + "Invalid value for ck.\n" +
                                                                menu + "\n", 0},
         {"after white space", " " + mark + "9", menu + "Invalid value for ck.\n" + menu + "\n", 0},
-        {"at the z prompt", "1 " + mark + "1.96 9", menu + "\nz = Invalid value for z.\n" + menu,
-         0},
-        {"the first two bytes only", "\xEF\xBB" "1 9", menu + "Invalid value for ck.\n" + menu, 0},
+        betweenMenus("at the z prompt", "1 " + mark + "1.96 9", "\nz = Invalid value for z.\n"),
+        betweenMenus("the first two bytes only", "\xEF\xBB" "1 9", "Invalid value for ck.\n"),
         {"the first byte only, at the end", "\xEF", menu + "Invalid value for ck.\n" + menu + "\n",
          0},
     };
@@ -215,67 +199,38 @@ TEST(EndToEnd, LongTokens)
     const std::string z = std::string(limit - 4, '0') + "1.96";
     const std::string p = "0.975" + std::string(limit - 5, '0');
     const Session sessions[] = {
-        {"z of the longest length", "1 " + z + " 9", menu + zToP("0.975002") + menu, 0},
-        {"z one character longer", "1 0" + z + " 1 1.96 9",
-         menu + "\nz = Invalid value for z.\n" + menu + zToP("0.975002") + menu, 0},
-        {"p of the longest length", "2 " + p + " 9", menu + pToZ("1.95996") + menu, 0},
-        {"p one character longer", "2 " + p + "0 2 0.975 9",
-         menu + "\np = Invalid value for p.\n" + menu + pToZ("1.95996") + menu, 0},
+        betweenMenus("z of the longest length", "1 " + z + " 9", zToP("0.975002")),
+        betweenMenus("z one character longer", "1 0" + z + " 1 1.96 9",
+                     "\nz = Invalid value for z.\n" + menu + zToP("0.975002")),
+        betweenMenus("p of the longest length", "2 " + p + " 9", pToZ("1.95996")),
+        betweenMenus("p one character longer", "2 " + p + "0 2 0.975 9",
+                     "\np = Invalid value for p.\n" + menu + pToZ("1.95996")),
         {"100,000 digits at the end of input", "1 " + std::string(100000, '7'),
          menu + "\nz = Invalid value for z.\n" + menu + "\n", 0},
-        {"100,000 digits for p", "2 0." + std::string(100000, '7') + " 2 0.975 9",
-         menu + "\np = Invalid value for p.\n" + menu + pToZ("1.95996") + menu, 0},
+        betweenMenus("100,000 digits for p", "2 0." + std::string(100000, '7') + " 2 0.975 9",
+                     "\np = Invalid value for p.\n" + menu + pToZ("1.95996")),
         {"a choice of 100,000 zeros and a 9", std::string(100000, '0') + "9", menu, 0},
     };
     EXPECT_SESSIONS(sessions);
 }
 
-struct Failure {
-    const char* what;
-    std::string input;
-    calculator::Plumbing plumbing;
-    std::string out; // expected, when output goes to a file or pipe
-    std::string err;
-    int status;
-};
-
-void expectFailures(const Failure* begin, const Failure* end)
-{
-    for (const Failure* row = begin; row != end; ++row) {
-        SCOPED_TRACE(row->what);
-        const Run run = calculator::run(testName(), row->input, row->plumbing);
-        EXPECT_EQ(run.out, row->out);
-        EXPECT_EQ(run.err, row->err);
-        EXPECT_EQ(run.status, row->status);
-    }
-}
-
-#define EXPECT_FAILURES(table) expectFailures(std::begin(table), std::end(table))
-
 // Output that cannot be written ends the calculator at once with status 2 and the system's
-// reason on standard error (the texts are glibc's strerror). Nothing else goes there.
+// reason on standard error (the texts are glibc's strerror). Nothing else goes there. With
+// endless input it stops at its first write instead of reading for ever.
 TEST(EndToEnd, FailedOutputEndsWithStatus2)
 {
     const std::string query = "1 1.96\n9\n";
     const std::string full = "normcalc: write error: No space left on device\n";
     const std::string closed = "normcalc: write error: Bad file descriptor\n";
-    const Failure failures[] = {
-        {"full device, input from a file", query, {Input::file, Output::full, "", ""}, "", full,
-         2},
-        {"full device, input through a pipe", query, {Input::pipe, Output::full, "", ""}, "",
-         full, 2},
-        {"output closed, input from a file", query, {Input::file, Output::closed, "", ""}, "",
-         closed, 2},
-        {"output closed, input through a pipe", query, {Input::pipe, Output::closed, "", ""}, "",
-         closed, 2},
-        // It stops at its first write instead of reading for ever: a run that does not end is
-        // stopped with status 124.
-        {"endless input into the full device", "", {Input::endless, Output::full, "", ""}, "",
-         full, 2},
-        {"endless input into a closed output", "", {Input::endless, Output::closed, "", ""}, "",
-         closed, 2},
+    const Session failures[] = {
+        {"into the full device", query, "", 2, full,
+         {{Input::file, Output::full}, {Input::pipe, Output::full},
+          {Input::endless, Output::full}}},
+        {"output closed", query, "", 2, closed,
+         {{Input::file, Output::closed}, {Input::pipe, Output::closed},
+          {Input::endless, Output::closed}}},
     };
-    EXPECT_FAILURES(failures);
+    EXPECT_SESSIONS(failures);
 }
 
 #ifndef NORMCALC_WINDOWS_BUILD
@@ -285,10 +240,12 @@ TEST(EndToEnd, FailedOutputEndsWithStatus2)
 // its "\r\n" bytes, and Wine gives the reason as an invalid argument.
 TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
 {
-    // The shell counts the limit in 512-byte blocks; SIGXFSZ ignored makes the write fail.
-    constexpr std::size_t limitBlocks = 200;
-    constexpr std::size_t limitBytes = limitBlocks * 512;
-    const std::string setup = "trap '' XFSZ; ulimit -f " + std::to_string(limitBlocks) + ";";
+    // 200 blocks of 512 bytes.
+    constexpr std::size_t limitBytes = 200 * 512;
+    Plumbing inBlocks = fromFile;
+    inBlocks.fileSizeLimit = limitBytes;
+    Plumbing lineByLine = fromPipe;
+    lineByLine.fileSizeLimit = limitBytes;
     std::string input;
     std::string whole = menu;
     // About 200 kB of answers: twice the limit, three blocks of output.
@@ -298,14 +255,10 @@ TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
     }
     input += "9\n";
     ASSERT_GT(whole.size(), limitBytes);
-    const std::string cut = whole.substr(0, limitBytes);
-    const std::string tooLarge = "normcalc: write error: File too large\n";
-    const Failure failures[] = {
-        {"written in blocks", input, {Input::file, Output::file, "", setup}, cut, tooLarge, 2},
-        {"written line by line", input, {Input::pipe, Output::file, "", setup}, cut, tooLarge,
-         2},
-    };
-    EXPECT_FAILURES(failures);
+    const Session failures[] = {{"cut at the limit", input, whole.substr(0, limitBytes), 2,
+                                 "normcalc: write error: File too large\n",
+                                 {inBlocks, lineByLine}}};
+    EXPECT_SESSIONS(failures);
 }
 #endif
 
@@ -321,81 +274,13 @@ TEST(EndToEnd, FailedInputEndsWithStatus2)
     const std::string directory = "normcalc: read error: Is a directory\n";
     const std::string closed = "normcalc: read error: Bad file descriptor\n";
 #endif
-    const Failure failures[] = {
-        {"a directory, output to a file", "", {Input::directory, Output::file, "", ""},
-         menu + "\n", directory, 2},
-        {"a directory, output to a pipe", "", {Input::directory, Output::pipe, "", ""},
-         menu + "\n", directory, 2},
-        {"input closed, output to a file", "", {Input::closed, Output::file, "", ""}, menu + "\n",
-         closed, 2},
-        {"input closed, output to a pipe", "", {Input::closed, Output::pipe, "", ""}, menu + "\n",
-         closed, 2},
+    const Session failures[] = {
+        {"a directory", "", menu + "\n", 2, directory,
+         {{Input::directory, Output::file}, {Input::directory, Output::pipe}}},
+        {"input closed", "", menu + "\n", 2, closed,
+         {{Input::closed, Output::file}, {Input::closed, Output::pipe}}},
     };
-    EXPECT_FAILURES(failures);
-}
-
-// Runs the calculator on before, then count copies of fill, then after, written into a pipe
-// piece by piece so that the input is never whole anywhere; peakKiB is the calculator's own
-// largest resident set as the kernel reports it when it ends.
-struct Measured {
-    std::string out;
-    int status;
-    long peakKiB;
-};
-
-Measured runOnGeneratedInput(const std::string& before, char fill, std::size_t count,
-                             const std::string& after)
-{
-    const std::string out =
-        testing::TempDir() + "normcalc_" + testName() + "_" + std::to_string(getpid()) + ".out";
-    const std::string piece(1 << 16, fill);
-    int feed[2];
-    if (pipe(feed) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return {"", -1, -1};
-    }
-    const pid_t writer = fork();
-    if (writer == 0) {
-        close(feed[0]);
-        const auto put = [&](const char* data, std::size_t size) {
-            while (size > 0) {
-                const ssize_t n = write(feed[1], data, size);
-                if (n <= 0) {
-                    _exit(1);
-                }
-                data += n;
-                size -= static_cast<std::size_t>(n);
-            }
-        };
-        put(before.data(), before.size());
-        for (std::size_t left = count; left > 0;) {
-            const std::size_t n = left < piece.size() ? left : piece.size();
-            put(piece.data(), n);
-            left -= n;
-        }
-        put(after.data(), after.size());
-        _exit(0);
-    }
-    close(feed[1]);
-    const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(feed[0], STDIN_FILENO);
-        dup2(outFd, STDOUT_FILENO);
-        calculator::exec();
-        _exit(127);
-    }
-    close(feed[0]);
-    close(outFd);
-    int raw = 0;
-    rusage usage{};
-    wait4(child, &raw, 0, &usage);
-    waitpid(writer, nullptr, 0);
-    const Measured measured{calculator::transcript(calculator::readFile(out)),
-                            WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
-                            usage.ru_maxrss};
-    std::remove(out.c_str());
-    return measured;
+    EXPECT_SESSIONS(failures);
 }
 
 // A token of 200 MB at the z prompt is rejected and skipped while the calculator stays small
@@ -412,117 +297,32 @@ TEST(EndToEnd, A200MegabyteTokenTakesNoMemory)
     constexpr std::size_t tokenLength = 200000000;
 #endif
     constexpr long memoryLimitKiB = 64 * 1024;
-    const Measured run = runOnGeneratedInput("1 ", '7', tokenLength, " 1 1.96 9");
+    // Written into a pipe piece by piece, so that the input is never whole anywhere.
+    constexpr std::size_t piece = 100000;
+    const calculator::Run run = calculator::run(
+        {{"1 "}, {std::string(piece, '7'), tokenLength / piece}, {" 1 1.96 9"}}, fromPipe);
     EXPECT_EQ(run.out, menu + "\nz = Invalid value for z.\n" + menu + zToP("0.975002") + menu);
     EXPECT_EQ(run.status, 0);
     EXPECT_GT(run.peakKiB, 0);
     EXPECT_LT(run.peakKiB, memoryLimitKiB);
 }
 
-// The calculator on two pipes, driven the way another program would drive it: write an
-// answer only once its prompt has arrived.
-class Driven {
-public:
-    Driven()
-    {
-        int toChild[2];
-        int fromChild[2];
-        if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
-            return;
-        }
-        pid = fork();
-        if (pid == 0) {
-            dup2(toChild[0], STDIN_FILENO);
-            dup2(fromChild[1], STDOUT_FILENO);
-            const int devNull = open("/dev/null", O_WRONLY);
-            dup2(devNull, STDERR_FILENO);
-            close(toChild[1]);
-            close(fromChild[0]);
-            calculator::exec();
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        input = toChild[1];
-        output = fromChild[0];
-    }
-
-    ~Driven()
-    {
-        if (input >= 0) {
-            close(input);
-        }
-        if (output >= 0) {
-            close(output);
-        }
-        if (pid > 0) {
-            waitpid(pid, nullptr, 0);
-        }
-    }
-
-    Driven(const Driven&) = delete;
-    Driven& operator=(const Driven&) = delete;
-
-    // Returns what arrives until it ends with expected, or whatever came within the time limit.
-    std::string readUntil(const std::string& expected)
-    {
-        // Far longer than any answer takes; only a missing flush runs into it.
-        constexpr int timeLimitMs = 10000;
-        std::string written;
-        std::string got;
-        pollfd ready{output, POLLIN, 0};
-        while (got.size() < expected.size() || got.compare(got.size() - expected.size(),
-                                                           expected.size(), expected) != 0) {
-            if (poll(&ready, 1, timeLimitMs) <= 0) {
-                break;
-            }
-            char chunk[4096];
-            const ssize_t n = read(output, chunk, sizeof chunk);
-            if (n <= 0) {
-                break;
-            }
-            written.append(chunk, static_cast<std::size_t>(n));
-            got = calculator::transcript(written);
-        }
-        return got;
-    }
-
-    void answer(const std::string& text)
-    {
-        EXPECT_EQ(write(input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-
-    // Returns the exit status once the calculator has ended.
-    int status()
-    {
-        close(input);
-        input = -1;
-        int raw = 0;
-        waitpid(pid, &raw, 0);
-        pid = -1;
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-
-private:
-    pid_t pid = -1;
-    int input = -1;
-    int output = -1;
-};
-
+// The calculator on two pipes, driven the way another program would drive it: each answer is
+// written only once its prompt has arrived, so a prompt held back stops the run at its limit.
 TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
 {
-    Driven calculator;
-    EXPECT_EQ(calculator.readUntil(menu), menu);
-    calculator.answer("1\n");
-    EXPECT_EQ(calculator.readUntil("\nz = "), "\nz = ");
-    calculator.answer("1.96\n");
-    EXPECT_EQ(calculator.readUntil("p = 0.975002\n\n" + menu), "p = 0.975002\n\n" + menu);
-    calculator.answer("2\n");
-    EXPECT_EQ(calculator.readUntil("\np = "), "\np = ");
-    calculator.answer("0.975\n");
-    EXPECT_EQ(calculator.readUntil("z = 1.95996\n\n" + menu), "z = 1.95996\n\n" + menu);
-    calculator.answer("9\n");
-    EXPECT_EQ(calculator.status(), 0);
+    const std::string z = "p = 0.975002\n\n" + menu;
+    const std::string p = "z = 1.95996\n\n" + menu;
+    const calculator::Run run = calculator::run({{"1\n", 1, menu},
+                                     {"1.96\n", 1, "\nz = "},
+                                     {"2\n", 1, z},
+                                     {"0.975\n", 1, "\np = "},
+                                     {"9\n", 1, p}},
+                                    {Input::pipe, Output::pipe});
+    ASSERT_TRUE(run.finished) << "a prompt did not arrive; got: " << run.out;
+    EXPECT_EQ(run.out, menu + "\nz = " + z + "\np = " + p);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
 }
 
 // Whatever the user's locale, a pipe gets the Shift_JIS transcript, and numbers keep the full
@@ -530,24 +330,22 @@ TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
 // installed; the program must not pick up its decimal comma either way.
 TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
 {
-    const char* environments[] = {
-        "env -u LC_ALL -u LC_CTYPE LANG=C.UTF-8",
-        "env LC_ALL=C.UTF-8 LANG=C.UTF-8",
-        "env LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8",
-        "env -u LC_ALL -u LC_CTYPE LANG=de_DE.UTF-8",
-        "env LC_ALL=C LANG=C",
-    };
-    const std::string input = "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9";
-    const std::string output = menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
-                               pToZ("1.95996") + menu + pToZ("-6.36134") + menu +
-                               "\nz = Invalid value for z.\n" + menu;
-    for (const char* environment : environments) {
-        SCOPED_TRACE(environment);
-        const auto run = runCalculator(input, Input::pipe, environment);
-        EXPECT_EQ(run.out, output);
-        EXPECT_EQ(run.err, "");
-        EXPECT_EQ(run.status, 0);
+    Session session{"any locale", "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9",
+                    menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
+                        pToZ("1.95996") + menu + pToZ("-6.36134") + menu +
+                        "\nz = Invalid value for z.\n" + menu,
+                    0};
+    session.ways.clear();
+    for (const std::vector<std::string>& locale : std::vector<std::vector<std::string>>{
+             {"LANG=C.UTF-8"},
+             {"LC_ALL=C.UTF-8", "LANG=C.UTF-8"},
+             {"LC_ALL=de_DE.UTF-8", "LANG=de_DE.UTF-8"},
+             {"LANG=de_DE.UTF-8"},
+             {"LC_ALL=C", "LANG=C"}}) {
+        session.ways.push_back(fromPipe);
+        session.ways.back().environment = locale;
     }
+    expectSessions(&session, &session + 1);
 }
 
 #ifdef NORMCALC_WINDOWS_BUILD
@@ -556,7 +354,7 @@ TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
 TEST(EndToEnd, WindowsTextModeInput)
 {
     const Session sessions[] = {
-        {"lines ended by \\r\\n", "1\r\n1.96\r\n9\r\n", menu + zToP("0.975002") + menu, 0},
+        betweenMenus("lines ended by \\r\\n", "1\r\n1.96\r\n9\r\n", zToP("0.975002")),
         {"Ctrl-Z at the menu ends like the input", "1 1.96\n\x1a" "9\n",
          menu + zToP("0.975002") + menu + "\n", 0},
         {"Ctrl-Z at the z prompt cuts the request off", "1 \x1a" "0.5 9", menu + "\nz = \n", 1},

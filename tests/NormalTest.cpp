@@ -1,7 +1,8 @@
 // Phi, its inverse and the density: printed values, exact cases, symmetry, the bits kept from
 // the rules' own form, the joins between forms, the cost of the tail and the range of p.
+#include "CountedKernel.h"
 #include "NormalKeptResults.h"
-#include "distribution/Normal.h"
+#include "distribution/NormalDetail.h"
 #include "myLib/AdaptiveGL.h"
 #include "myLib/RootFinding.h"
 
@@ -14,6 +15,9 @@
 #include <string>
 
 namespace {
+
+using detail::normalCdfInverseWith;
+using detail::normalCdfWithKernels;
 
 constexpr double unitRoundoff = std::numeric_limits<double>::epsilon(); // one ulp of 1.0
 constexpr double largest = std::numeric_limits<double>::max();
@@ -85,19 +89,8 @@ TEST(NormalCdf, EnormousMagnitudesFinishWithTheTailValues)
     }
 }
 
-long kernelEvaluations = 0;
-
-double countedKernel(double x)
-{
-    ++kernelEvaluations;
-    return gaussKernel(x);
-}
-
-double countedScaledKernel(double x)
-{
-    ++kernelEvaluations;
-    return scaledGaussKernel(x);
-}
+using counted::countedKernel;
+using counted::countedScaledKernel;
 
 struct Cost {
     double z;
@@ -119,9 +112,9 @@ const Cost tailCosts[] = {
 TEST(NormalCdf, TheLowerTailCostsAtMostWhatTheRulesFormCostsThere)
 {
     for (const Cost& row : tailCosts) {
-        kernelEvaluations = 0;
+        counted::evaluations = 0;
         const double p = normalCdfWithKernels(countedKernel, countedScaledKernel, row.z);
-        EXPECT_EQ(kernelEvaluations, row.evaluations) << "z = " << row.z;
+        EXPECT_EQ(counted::evaluations, row.evaluations) << "z = " << row.z;
         EXPECT_EQ(p, normalCdf(row.z)) << "z = " << row.z;
     }
 }

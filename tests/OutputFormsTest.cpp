@@ -1,7 +1,7 @@
 // The fuzzer's oracle: it must pass every dialogue the calculator writes and catch each kind
 // of line, order or exit status the calculator never writes.
 #include "console/Texts.h"
-#include "fuzz/OutputForms.h"
+#include "tests/OutputForms.h"
 
 #include <gtest/gtest.h>
 

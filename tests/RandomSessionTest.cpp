@@ -9,7 +9,7 @@
 
 #include "console/Dialogue.h"
 #include "console/Texts.h"
-#include "fuzz/OutputForms.h"
+#include "tests/OutputForms.h"
 
 #include <gtest/gtest.h>
 
@@ -150,13 +150,8 @@ TEST(RandomSessions, SameBytesAndOwnFormsWhateverTheStreams)
     for (int i = 0; i < sessionsPerRun; ++i) {
         const std::string input = maker.session();
         SCOPED_TRACE(testing::Message() << "session " << i);
-        calculator::Plumbing fromFile;
-        fromFile.input = Input::file;
-        fromFile.output = Output::pipe;
-        calculator::Plumbing fromPipe = fromFile;
-        fromPipe.input = Input::pipe;
-        const calculator::Run inBlocks = calculator::run("random", input, fromFile);
-        const calculator::Run byLine = calculator::run("random", input, fromPipe);
+        const calculator::Run inBlocks = calculator::run(input, {Input::file, Output::pipe});
+        const calculator::Run byLine = calculator::run(input, {Input::pipe, Output::pipe});
         EXPECT_EQ(inBlocks.out, byLine.out);
         EXPECT_EQ(inBlocks.status, byLine.status);
         EXPECT_EQ(inBlocks.err, "");
@@ -164,10 +159,8 @@ TEST(RandomSessions, SameBytesAndOwnFormsWhateverTheStreams)
         EXPECT_EQ(fuzz::findFormViolation(byLine.out, byLine.status, console::shiftJisTexts), "");
 
         // Into the full device from a file and from a pipe, in turn.
-        calculator::Plumbing intoFull;
-        intoFull.input = i % 2 == 0 ? Input::file : Input::pipe;
-        intoFull.output = Output::full;
-        const calculator::Run failed = calculator::run("random", input, intoFull);
+        const calculator::Run failed =
+            calculator::run(input, {i % 2 == 0 ? Input::file : Input::pipe, Output::full});
         EXPECT_EQ(failed.status, console::exitStreamFailed);
         EXPECT_EQ(failed.err, full);
         if (HasFailure()) {

@@ -1,4 +1,4 @@
-#include "fuzz/OutputForms.h"
+#include "tests/OutputForms.h"
 
 #include "console/Dialogue.h"
 
