@@ -15,8 +15,8 @@ namespace {
 
 #ifdef _WIN32
 // The conversion is Windows' own (MultiByteToWideChar); what is checked is that lines end in
-// "\r\n" and that the characters between them are whole. Code points from the Unicode charts (終 U+7D42,
-// 了 U+4E86, 。 U+3002).
+// "\r\n" and that the characters between them are whole. Code points from the Unicode charts
+// (終 U+7D42, 了 U+4E86, 。 U+3002).
 TEST(ToConsoleUtf16, LineEndsAndJapaneseText)
 {
     const struct {
