@@ -11,9 +11,9 @@ namespace console {
 //   U+FF10 to U+FF19 (full-width 0 to 9), U+FF0B (+), U+FF0D (-), U+FF0E (.), U+FF25 (E),
 //   U+FF45 (e), U+2212 (the minus sign, what JIS's own table makes of Shift_JIS 817C) as "-",
 //   and U+3000 (the ideographic space) as a space.
-// Both encodings are read at once: no byte of these forms is ASCII or starts the other
-// encoding's forms, and every other byte, the UTF-8 byte order mark included, passes
-// unchanged, so ASCII input means what it always did. An exception from the source (a failed
+// Both encodings are read at once: no form begins with an ASCII byte or with a byte that
+// begins a form of the other encoding, and every other byte, the UTF-8 byte order mark
+// included, passes unchanged, so ASCII input means what it always did. An exception from the source (a failed
 // read) passes through. The source is read a token at a time, never beyond the white space
 // after it, and only as far as it holds input already once the token's first byte is asked for.
 class FullWidthInput : public std::streambuf {
