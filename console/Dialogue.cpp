@@ -1,5 +1,6 @@
 #include "console/Dialogue.h"
 
+#include "console/FullWidth.h"
 #include "distribution/Normal.h"
 
 #include <istream>
@@ -245,7 +246,10 @@ CommandEnd commandPToZ(Console& console)
     return CommandEnd::done;
 }
 
-int runMenu(Console& console)
+namespace {
+
+// The menu loop on a console whose input is read through FullWidthInput.
+int menuLoop(Console& console)
 {
     for (bool atStart = true;; atStart = false) {
         writeMenu(console);
@@ -280,6 +284,22 @@ int runMenu(Console& console)
             return exitStreamFailed;
         }
     }
+}
+
+} // namespace
+
+int runMenu(Console& console)
+{
+    // A stream of the dialogue's own over the filter, with the caller's formats, locale and
+    // tie; the caller's stream gets the end and failure states back.
+    FullWidthInput typed(*console.in.rdbuf());
+    std::istream in(&typed);
+    in.copyfmt(console.in);
+    in.clear(console.in.rdstate());
+    Console typedConsole{in, console.out, console.texts};
+    const int status = menuLoop(typedConsole);
+    console.in.setstate(in.rdstate());
+    return status;
 }
 
 } // namespace console

@@ -35,7 +35,9 @@ constexpr int exitStreamFailed = 2;
 constexpr std::size_t maxTokenLength = 4096;
 
 // Runs the menu until choice 9, the end of input or a failed stream and returns the exit
-// status; never throws. A UTF-8 byte order mark at the start of the input is skipped.
+// status; never throws. A UTF-8 byte order mark at the start of the input is skipped, and
+// full-width digits, signs, points, exponent letters and ideographic spaces are read as their
+// ASCII characters (FullWidth.h).
 int runMenu(Console& console);
 
 // Reads z and writes p = Phi(z); inputEnded when the input ends at its prompt, streamFailed

@@ -1,154 +1,129 @@
 #include "console/WideConsole.h"
 
+#include "console/Utf8.h"
+
 #ifdef _WIN32
 #include "console/Win32.h"
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 namespace console {
 namespace {
 
-constexpr char16_t replacementCharacter = 0xfffd;
-
-// The byte length of a character from its first byte; 0 for a byte that begins none: a
-// continuation byte, C0 and C1 (which begin only overlong forms), F5 to FF (beyond U+10FFFF).
-int characterLength(unsigned char first)
+// Returns where the last whole character of [begin, end) ends: before a lead byte whose
+// character the end cuts short, else end.
+const char* wholeCharactersEnd(const char* begin, const char* end)
 {
-    if (first < 0x80) {
-        return 1;
-    }
-    if (first < 0xc2) {
-        return 0;
-    }
-    if (first < 0xe0) {
-        return 2;
-    }
-    if (first < 0xf0) {
-        return 3;
-    }
-    return first < 0xf5 ? 4 : 0;
-}
-
-// Whether byte may follow the bytes before it in a character that begins with first. The
-// second byte's narrower ranges rule out overlong forms, the surrogates D800-DFFF and values
-// beyond U+10FFFF (the well-formed sequences of the Unicode standard, chapter 3).
-bool continues(unsigned char first, int position, unsigned char byte)
-{
-    unsigned char low = 0x80;
-    unsigned char high = 0xbf;
-    if (position == 1) {
-        if (first == 0xe0) {
-            low = 0xa0;
-        } else if (first == 0xed) {
-            high = 0x9f;
-        } else if (first == 0xf0) {
-            low = 0x90;
-        } else if (first == 0xf4) {
-            high = 0x8f;
+    constexpr int longestCut = 3;
+    for (int back = 1; back <= longestCut && end - back >= begin; ++back) {
+        const auto byte = static_cast<unsigned char>(end[-back]);
+        if (!utf8::isContinuation(byte)) {
+            return utf8::sequenceLength(byte) > back ? end - back : end;
         }
     }
-    return byte >= low && byte <= high;
+    return end;
 }
-
-// The payload bits of a first byte of each length (index 2 to 4), and of a continuation byte.
-constexpr unsigned char firstBits[] = {0, 0x7f, 0x1f, 0x0f, 0x07};
-constexpr unsigned char continuationBits = 0x3f;
-constexpr int bitsPerContinuation = 6;
-constexpr char32_t firstSupplementary = 0x10000;
-constexpr char16_t highSurrogateBase = 0xd800;
-constexpr char16_t lowSurrogateBase = 0xdc00;
-constexpr int bitsPerSurrogate = 10;
-constexpr char32_t surrogateBits = 0x3ff;
 
 } // namespace
 
-std::size_t toConsoleUtf16(const char* begin, const char* end, char16_t* out, const char*& rest)
+#ifdef _WIN32
+
+std::size_t toConsoleUtf16(const char* text, std::size_t length, wchar_t* out)
 {
-    const auto* next = reinterpret_cast<const unsigned char*>(begin);
-    const auto* last = reinterpret_cast<const unsigned char*>(end);
+    const char* end = text + length;
     std::size_t written = 0;
-    while (next < last) {
-        const unsigned char first = *next;
-        if (first == '\n') {
-            // As the C runtime's text mode writes a line end: the console then returns to the
-            // start of the next line whatever its output mode.
-            out[written++] = u'\r';
-            out[written++] = u'\n';
-            ++next;
-            continue;
+    while (text < end) {
+        // No byte of a multi-byte character is "\n", so a line is whole characters.
+        const char* lineEnd = std::find(text, end, '\n');
+        if (lineEnd > text) {
+            written += static_cast<std::size_t>(MultiByteToWideChar(
+                CP_UTF8, 0, text, static_cast<int>(lineEnd - text), out + written,
+                static_cast<int>(2 * length - written)));
         }
-        const int length = characterLength(first);
-        if (length <= 1) {
-            out[written++] = length == 1 ? static_cast<char16_t>(first) : replacementCharacter;
-            ++next;
-            continue;
+        if (lineEnd == end) {
+            break;
         }
-        int wellFormed = 1;
-        while (wellFormed < length && next + wellFormed < last &&
-               continues(first, wellFormed, next[wellFormed])) {
-            ++wellFormed;
-        }
-        if (wellFormed < length) {
-            if (next + wellFormed == last) {
-                rest = reinterpret_cast<const char*>(next);
-                return written;
-            }
-            // The longest well-formed beginning becomes one replacement character, and the
-            // byte that broke it is read afresh, as the Unicode standard recommends.
-            out[written++] = replacementCharacter;
-            next += wellFormed;
-            continue;
-        }
-        char32_t value = first & firstBits[length];
-        for (int i = 1; i < length; ++i) {
-            value = (value << bitsPerContinuation) | (next[i] & continuationBits);
-        }
-        if (value < firstSupplementary) {
-            out[written++] = static_cast<char16_t>(value);
-        } else {
-            value -= firstSupplementary;
-            out[written++] = static_cast<char16_t>(highSurrogateBase + (value >> bitsPerSurrogate));
-            out[written++] = static_cast<char16_t>(lowSurrogateBase + (value & surrogateBits));
-        }
-        next += length;
+        // As the C runtime's text mode writes a line end: the console then returns to the
+        // start of the next line whatever its output mode.
+        out[written++] = L'\r';
+        out[written++] = L'\n';
+        text = lineEnd + 1;
     }
-    rest = end;
     return written;
 }
 
-#ifdef _WIN32
-
-bool StandardConsoleSink::write(const char16_t* text, std::size_t length)
+bool StandardConsoleSink::write(const char* text, std::size_t length)
 {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16");
+    if (length > consoleBlockSize) {
+        return false;
+    }
     const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-    while (length > 0) {
+    const wchar_t* next = units;
+    std::size_t left = toConsoleUtf16(text, length, units);
+    while (left > 0) {
         DWORD written = 0;
-        if (WriteConsoleW(console, reinterpret_cast<const wchar_t*>(text),
-                          static_cast<DWORD>(length), &written, nullptr) == 0 ||
+        if (WriteConsoleW(console, next, static_cast<DWORD>(left), &written, nullptr) == 0 ||
             written == 0) {
             return false;
         }
-        text += written;
-        length -= written;
+        next += written;
+        left -= written;
     }
     return true;
 }
 
+ConsoleInputBuffer::ConsoleInputBuffer()
+{
+    setg(bytes, bytes, bytes);
+}
+
+ConsoleInputBuffer::int_type ConsoleInputBuffer::underflow()
+{
+    if (gptr() < egptr()) {
+        return traits_type::to_int_type(*gptr());
+    }
+    if (ended) {
+        return traits_type::eof();
+    }
+    DWORD got = 0;
+    if (ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), units, capacity, &got, nullptr) == 0) {
+        failure = EIO;
+        throw std::system_error(failure, std::generic_category(), "read error");
+    }
+    // A pair of surrogates cut by the end of a read becomes two U+FFFD: never part of a number
+    // or of white space, and so read just as the character would be.
+    const wchar_t* end = std::find(units, units + got, L'\x1a');
+    ended = got == 0 || end != units + got;
+    if (end == units) {
+        return traits_type::eof();
+    }
+    const int length = WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(end - units),
+                                           bytes, static_cast<int>(sizeof bytes), nullptr,
+                                           nullptr);
+    if (length <= 0) {
+        failure = EIO;
+        throw std::system_error(failure, std::generic_category(), "read error");
+    }
+    setg(bytes, bytes, bytes + length);
+    return traits_type::to_int_type(*gptr());
+}
+
 #else
 
-bool StandardConsoleSink::write(const char16_t*, std::size_t length)
+bool StandardConsoleSink::write(const char*, std::size_t length)
 {
     return length == 0;
 }
 
 #endif
 
-WideConsoleBuffer::WideConsoleBuffer(WideSink& target) : sink(target)
+WideConsoleBuffer::WideConsoleBuffer(ConsoleSink& target) : sink(target)
 {
-    setp(bytes, bytes + bufferSize);
+    setp(bytes, bytes + consoleBlockSize);
 }
 
 WideConsoleBuffer::~WideConsoleBuffer()
@@ -161,23 +136,19 @@ bool WideConsoleBuffer::writeOut(bool final)
     if (failure != 0) {
         return false;
     }
-    const char* rest = pptr();
-    std::size_t length = toConsoleUtf16(pbase(), pptr(), units, rest);
-    if (final && rest != pptr()) {
-        // Cut off for good: one replacement character for the incomplete one.
-        units[length++] = replacementCharacter;
-        rest = pptr();
-    }
-    const auto kept = static_cast<std::size_t>(pptr() - rest);
-    std::memmove(bytes, rest, kept);
-    setp(bytes, bytes + bufferSize);
-    pbump(static_cast<int>(kept));
-    if (length > 0 && !sink.write(units, length)) {
+    // Cut off for good, an incomplete character is written too: it shows as U+FFFD.
+    const char* end = final ? pptr() : wholeCharactersEnd(pbase(), pptr());
+    const auto length = static_cast<std::size_t>(end - pbase());
+    const auto kept = static_cast<std::size_t>(pptr() - end);
+    if (length > 0 && !sink.write(pbase(), length)) {
         failure = EIO;
         // Nothing more reaches the buffer: every later character goes to overflow.
         setp(nullptr, nullptr);
         return false;
     }
+    std::memmove(bytes, end, kept);
+    setp(bytes, bytes + consoleBlockSize);
+    pbump(static_cast<int>(kept));
     return true;
 }
 
@@ -228,6 +199,36 @@ bool StandardOutput::finish()
 int StandardOutput::error() const
 {
     return wide ? wide->error() : file.error();
+}
+
+StandardInput::StandardInput() : file(standardInput)
+{
+#ifdef _WIN32
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0) {
+        console.emplace();
+    }
+#endif
+}
+
+std::streambuf* StandardInput::buffer()
+{
+#ifdef _WIN32
+    if (console) {
+        return &*console;
+    }
+#endif
+    return &file;
+}
+
+int StandardInput::error() const
+{
+#ifdef _WIN32
+    if (console) {
+        return console->error();
+    }
+#endif
+    return file.error();
 }
 
 } // namespace console

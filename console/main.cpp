@@ -31,11 +31,11 @@ int main()
     // are written in blocks. A person at a terminal sees every line at once, even then.
     const bool batch =
         console::standardInputIsRegularFile() && !console::standardOutputIsTerminal();
-    console::FileInputBuffer input(console::standardInput);
-    // A Windows console is written characters, not bytes.
+    // A Windows console is read and written characters, not bytes.
+    console::StandardInput input;
     console::StandardOutput output(encoding, batch ? console::Flushing::inBlocks
                                                    : console::Flushing::atLineEnds);
-    std::istream in(&input);
+    std::istream in(input.buffer());
     std::ostream out(output.buffer());
     console::Console dialogue{in, out, texts};
     int status = console::runMenu(dialogue);

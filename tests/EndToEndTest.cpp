@@ -2,6 +2,7 @@
 // byte for byte, nothing on standard error, and the exit status; and how it stops when a
 // stream fails.
 #include "Calculator.h"
+#include "CodePage932.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,33 @@ TEST(EndToEnd, ByteOrderMark)
          0},
     };
     EXPECT_SESSIONS(sessions);
+}
+
+// Numbers typed with a Japanese input method, in UTF-8 and in Shift_JIS (by iconv): read as
+// their ASCII forms, while a token with anything else in it is refused as before.
+// 0.975002 = Phi(1.96), 1.95996 = Phi^-1(0.975), 0.0249979 = Phi(-1.96), 0.500399 = Phi(0.001),
+// 0.691462 = Phi(0.5) and 1 = Phi(10), to six digits.
+TEST(EndToEnd, FullWidthForms)
+{
+    const std::string invalidZ = "\nz = Invalid value for z.\n";
+    const Session typed[] = {
+        betweenMenus("digits, point, ideographic space", u8"１　１．９６\n９\n", zToP("0.975002")),
+        betweenMenus("p on the choice line", u8"２　０．９７５　９", pToZ("1.95996")),
+        betweenMenus("full-width minus and the minus sign", u8"１ －１．９６ １ −１．９６ ９",
+                     zToP("0.0249979") + menu + zToP("0.0249979")),
+        betweenMenus("exponents", u8"１ １ｅ－３ １ １Ｅ＋１ ９", zToP("0.500399") + menu + zToP("1")),
+        betweenMenus("＋３ is the choice 3", u8"＋３ ９", "Your value for ck = 3\n"),
+        betweenMenus("１．５ is the choice 1, then z = .5", u8"１．５ ９", zToP("0.691462")),
+        betweenMenus("a full-width letter", u8"１ １．９６ａ ９", invalidZ),
+        betweenMenus("the prolonged sound mark is no minus", u8"１ ー１．９６ ９", invalidZ),
+    };
+    for (const Session& row : typed) {
+        Session shiftJis = row;
+        shiftJis.input = toCodePage932(row.input);
+        expectSessions(&row, &row + 1);
+        SCOPED_TRACE("in Shift_JIS");
+        expectSessions(&shiftJis, &shiftJis + 1);
+    }
 }
 
 // z and p tokens are read up to 4096 characters (the limit in console/Dialogue.h); a longer
