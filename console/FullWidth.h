@@ -13,9 +13,10 @@ namespace console {
 //   and U+3000 (the ideographic space) as a space.
 // Both encodings are read at once: no form begins with an ASCII byte or with a byte that
 // begins a form of the other encoding, and every other byte, the UTF-8 byte order mark
-// included, passes unchanged, so ASCII input means what it always did. An exception from the source (a failed
-// read) passes through. The source is read a token at a time, never beyond the white space
-// after it, and only as far as it holds input already once the token's first byte is asked for.
+// included, passes unchanged, so ASCII input means what it always did. An exception from the
+// source (a failed read) passes through. The source is read a token at a time, never beyond
+// the white space after it, and only as far as it holds input already once the token's first
+// byte is asked for.
 class FullWidthInput : public std::streambuf {
 public:
     explicit FullWidthInput(std::streambuf& source);
