@@ -82,9 +82,19 @@ FullWidthInput::FullWidthInput(std::streambuf& from) : source(from)
     setg(block, block, block);
 }
 
+FullWidthInput::int_type FullWidthInput::sourceNext()
+{
+    if (ended) {
+        return Traits::eof();
+    }
+    const int_type next = source.sgetc();
+    ended = Traits::eq_int_type(next, Traits::eof());
+    return next;
+}
+
 int FullWidthInput::peek()
 {
-    const int_type next = source.sgetc();
+    const int_type next = sourceNext();
     return Traits::eq_int_type(next, Traits::eof())
                ? -1
                : static_cast<unsigned char>(Traits::to_char_type(next));
@@ -130,7 +140,7 @@ FullWidthInput::int_type FullWidthInput::underflow()
     if (gptr() < egptr()) {
         return Traits::to_int_type(*gptr());
     }
-    int_type next = source.sgetc();
+    int_type next = sourceNext();
     if (Traits::eq_int_type(next, Traits::eof()) || isAsciiSpace(next)) {
         // Left in the source until it is read, so that the source is never read beyond the
         // white space after a token.
@@ -156,7 +166,7 @@ FullWidthInput::int_type FullWidthInput::underflow()
         if (held <= 0 || block + blockSize - end < longestCharacter) {
             break;
         }
-        next = source.sgetc();
+        next = sourceNext();
     } while (!Traits::eq_int_type(next, Traits::eof()) && !isAsciiSpace(next));
     setg(block, block, end);
     return Traits::to_int_type(*gptr());

@@ -33,12 +33,17 @@ private:
     char* takeCharacter(unsigned char lead, char* to);
     // The source's next byte, not taken, or -1 at the end of the input.
     int peek();
+    // The source's next character, not taken, or eof once the source has ended.
+    int_type sourceNext();
 
     // The longest character taken at once: four bytes of UTF-8.
     static constexpr int longestCharacter = 4;
     // A long token passes in pieces of this size, so that memory stays the same.
     static constexpr int blockSize = 4096;
     std::streambuf& source;
+    // The source is asked no more once it has ended: the end may be met while looking past a
+    // character already handed on, and a terminal asked again would wait for another Ctrl-D.
+    bool ended = false;
     char block[blockSize];
 };
 

@@ -87,6 +87,8 @@ TEST(Terminal, CookedTerminalShowsTheUtf8MenuAndTheEcho)
     plumbing.terminal = calculator::Terminal::cooked;
     plumbing.environment = {"LANG=C.UTF-8"};
     expectFinished(calculator::run("9\n", plumbing), menu + "9\r\n");
+    // A full-width 9 on a line cut short by Ctrl-D (\x04), then a second Ctrl-D ends the input.
+    expectFinished(calculator::run("\xef\xbc\x99\x04\x04", plumbing), menu + "\xef\xbc\x99");
 }
 
 // A file of queries read by the calculator while its output goes to a terminal whose output
