@@ -1,5 +1,4 @@
 #include "Calculator.h"
-#include "ExpectedMenus.h"
 
 #include <gtest/gtest.h>
 
@@ -22,18 +21,6 @@
 extern char** environ;
 
 namespace calculator {
-
-const std::string menu = expected::shiftJisMenu;
-
-std::string zToP(const std::string& p)
-{
-    return "\nz = p = " + p + "\n\n";
-}
-
-std::string pToZ(const std::string& z)
-{
-    return "\np = z = " + z + "\n\n";
-}
 
 Program tested()
 {

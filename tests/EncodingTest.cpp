@@ -1,17 +1,27 @@
 // The choice of the texts' encoding from what the system says about standard output.
-#include "console/Encoding.h"
+#include "io/Platform.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using console::Encoding;
+using io::Encoding;
 
 struct PosixCase {
     const char* what;
-    console::PosixConsole facts;
+    struct {
+        bool isTerminal; // else a pipe
+        io::PosixLocale locale;
+    } facts;
     Encoding expected;
 };
+
+Encoding chosen(const PosixCase& row)
+{
+    return io::chooseEncoding(row.facts.isTerminal ? io::StreamKind::terminal
+                                                   : io::StreamKind::other,
+                              row.facts.locale);
+}
 
 // Codesets as nl_langinfo(CODESET) reports them: glibc says "UTF-8", "ANSI_X3.4-1968" for the C
 // locale and "EUC-JP" for ja_JP.eucJP; a null codeset stands for a locale that did not open.
@@ -36,7 +46,7 @@ TEST(ChooseEncoding, PosixTerminalAndLocale)
     };
     for (const PosixCase& row : cases) {
         SCOPED_TRACE(row.what);
-        EXPECT_EQ(console::chooseEncoding(row.facts), row.expected);
+        EXPECT_EQ(chosen(row), row.expected);
     }
 }
 
@@ -71,7 +81,7 @@ TEST(ChooseEncoding, PosixLocaleNotInstalledFallsBackToItsName)
     };
     for (const PosixCase& row : cases) {
         SCOPED_TRACE(row.what);
-        EXPECT_EQ(console::chooseEncoding(row.facts), row.expected);
+        EXPECT_EQ(chosen(row), row.expected);
     }
 }
 
@@ -79,8 +89,10 @@ TEST(ChooseEncoding, PosixLocaleNotInstalledFallsBackToItsName)
 // UTF-8); redirected output keeps the Shift_JIS bytes.
 TEST(ChooseEncoding, WindowsConsoleGetsCharacters)
 {
-    EXPECT_EQ(console::chooseEncoding(console::WindowsConsole{true}), Encoding::utf16);
-    EXPECT_EQ(console::chooseEncoding(console::WindowsConsole{false}), Encoding::shiftJis);
+    const io::PosixLocale none{nullptr, nullptr, nullptr, nullptr};
+    EXPECT_EQ(io::chooseEncoding(io::StreamKind::windowsConsole, none), Encoding::utf16);
+    EXPECT_EQ(io::chooseEncoding(io::StreamKind::file, none), Encoding::shiftJis);
+    EXPECT_EQ(io::chooseEncoding(io::StreamKind::other, none), Encoding::shiftJis);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "console/Dialogue.h"
 #include "console/Texts.h"
+#include "console/TokenReader.h"
 #include "tests/OutputForms.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,12 @@
 // terminal's locale is UTF-8, as Shift_JIS otherwise, and always as Shift_JIS through a pipe;
 // and a terminal gets every line at once, even when the input is a file.
 #include "Calculator.h"
-#include "ExpectedMenus.h"
+#include "Expected.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -54,6 +57,7 @@ TEST(Terminal, MenuEncodingFollowsTheLocale)
         {"an empty LC_ALL is unset", {"LC_ALL=", "LANG=C.UTF-8"}, terminal,
          transcript(utf8Menu)},
         {"German, installed or not", {"LANG=de_DE.UTF-8"}, terminal, transcript(utf8Menu)},
+        {"a UTF-8 locale not installed", {"LANG=xx_XX.UTF-8"}, terminal, transcript(utf8Menu)},
         {"LANG=C", {"LANG=C"}, terminal, transcript(shiftJisMenu)},
         {"LC_ALL=C beats LANG", {"LC_ALL=C", "LANG=C.UTF-8"}, terminal,
          transcript(shiftJisMenu)},
@@ -72,6 +76,27 @@ TEST(Terminal, MenuEncodingFollowsTheLocale)
         plumbing.environment = row.environment;
         expectFinished(calculator::run(input, plumbing), row.expected);
     }
+}
+
+// A locale whose name carries no codeset: its codeset, read from the locale, decides. glibc
+// reads locales from LOCPATH, where "plain" is the C.UTF-8 locale under another name.
+TEST(Terminal, ALocaleNamedWithoutACodesetIsReadForIt)
+{
+    const std::string utf8Locale = "/usr/lib/locale/C.utf8";
+    if (access((utf8Locale + "/LC_CTYPE").c_str(), R_OK) != 0) {
+        GTEST_SKIP() << "no C.UTF-8 locale in " << utf8Locale;
+    }
+    const std::string locales = testing::TempDir() + "normcalc_locales_" + std::to_string(getpid());
+    mkdir(locales.c_str(), 0700);
+    ASSERT_EQ(symlink(utf8Locale.c_str(), (locales + "/plain").c_str()), 0);
+    Plumbing plumbing;
+    plumbing.input = Input::terminal;
+    plumbing.output = Output::terminal;
+    plumbing.environment = {"LOCPATH=" + locales, "LANG=plain"};
+    const calculator::Run run = calculator::run(input, plumbing);
+    unlink((locales + "/plain").c_str());
+    rmdir(locales.c_str());
+    expectFinished(run, transcript(utf8Menu));
 }
 
 // The terminal itself echoes the typed line and turns every "\n" into "\r\n".
