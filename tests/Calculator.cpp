@@ -166,11 +166,6 @@ pid_t start(const Plumbing& plumbing, const int (&streams)[3], int slave)
             close(i);
         }
     }
-    if (plumbing.fileSizeLimit > 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit bytes{plumbing.fileSizeLimit, plumbing.fileSizeLimit};
-        setrlimit(RLIMIT_FSIZE, &bytes);
-    }
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
 }

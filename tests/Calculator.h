@@ -57,8 +57,6 @@ struct Plumbing {
     // have; the rest of the environment is passed on.
     std::vector<std::string> environment = {};
     Terminal terminal = Terminal::raw;
-    // A file size limit in bytes (SIGXFSZ ignored, so that a write fails as on a full disk).
-    std::size_t fileSizeLimit = 0;
     // The terminal's output stopped (as by Ctrl-S) until the calculator waits on it.
     bool stoppedOutput = false;
     // Long enough for a loaded machine, short enough that a hang fails quickly.

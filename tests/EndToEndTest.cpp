@@ -89,35 +89,6 @@ TEST(EndToEnd, FailedOutputEndsWithStatus2)
     EXPECT_SESSIONS(failures);
 }
 
-#ifndef NORMCALC_WINDOWS_BUILD
-// A file size limit fails a write part of the way, as a full file system does: the output is
-// the exact beginning of the whole, cut at the limit, whether it was written in blocks (input
-// from a file) or line by line (through a pipe). Not for the Windows build: its cut falls among
-// its "\r\n" bytes, and Wine gives the reason as an invalid argument.
-TEST(EndToEnd, OutputCutByAFileSizeLimitEndsWithStatus2)
-{
-    // 200 blocks of 512 bytes.
-    constexpr std::size_t limitBytes = 200 * 512;
-    Plumbing inBlocks = fromFile;
-    inBlocks.fileSizeLimit = limitBytes;
-    Plumbing lineByLine = fromPipe;
-    lineByLine.fileSizeLimit = limitBytes;
-    std::string input;
-    std::string whole = menu;
-    // About 200 kB of answers: twice the limit, three blocks of output.
-    for (int i = 0; i < 2000; ++i) {
-        input += "1 1.96\n";
-        whole += zToP("0.975002") + menu;
-    }
-    input += "9\n";
-    ASSERT_GT(whole.size(), limitBytes);
-    const Session failures[] = {{"cut at the limit", input, whole.substr(0, limitBytes), 2,
-                                 "normcalc: write error: File too large\n",
-                                 {inBlocks, lineByLine}}};
-    EXPECT_SESSIONS(failures);
-}
-#endif
-
 // Input that cannot be read is no end of input: the open line is ended, and the calculator
 // exits with status 2 and the system's reason.
 TEST(EndToEnd, FailedInputEndsWithStatus2)
@@ -179,29 +150,6 @@ TEST(EndToEnd, ThroughAPipeEveryPromptArrivesBeforeItsAnswer)
     EXPECT_EQ(run.out, menu + "\nz = " + z + "\np = " + p);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
-}
-
-// Whatever the user's locale, a pipe gets the Shift_JIS transcript, and numbers keep the full
-// stop: "0,5" is no number. de_DE.UTF-8 is taken whether or not it is
-// installed; the program must not pick up its decimal comma either way.
-TEST(EndToEnd, UserLocaleReachesNeitherTextsNorNumbers)
-{
-    Session session{"any locale", "1 0.5 1 -5 2 0.975 2 1e-10 1 0,5 9",
-                    menu + zToP("0.691462") + menu + zToP("2.86652e-07") + menu +
-                        pToZ("1.95996") + menu + pToZ("-6.36134") + menu +
-                        "\nz = Invalid value for z.\n" + menu,
-                    0};
-    session.ways.clear();
-    for (const std::vector<std::string>& locale : std::vector<std::vector<std::string>>{
-             {"LANG=C.UTF-8"},
-             {"LC_ALL=C.UTF-8", "LANG=C.UTF-8"},
-             {"LC_ALL=de_DE.UTF-8", "LANG=de_DE.UTF-8"},
-             {"LANG=de_DE.UTF-8"},
-             {"LC_ALL=C", "LANG=C"}}) {
-        session.ways.push_back(fromPipe);
-        session.ways.back().environment = locale;
-    }
-    expectSessions(&session, &session + 1);
 }
 
 #ifdef NORMCALC_WINDOWS_BUILD

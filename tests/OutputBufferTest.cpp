@@ -1,14 +1,12 @@
 // The output buffer of the standard output: what reaches its sink and when, a console's
 // characters kept whole, a failed write kept for good; and the conversion for a Windows console.
-#include "console/Texts.h"
 #include "io/Buffers.h"
 #include "io/WindowsConsole.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <iostream>
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,25 +56,45 @@ public:
     bool console;
 };
 
-TEST(OutputBuffer, EveryFlushReachesTheSinkAtOnce)
+// After each step, how many bytes the sink holds: at every flush when line by line, only when
+// a block is full or at the end when in blocks.
+TEST(OutputBuffer, WritesAtLineEndsOrInBlocks)
 {
-    RecordingSink sink;
-    OutputBuffer buffer(sink, Flushing::atLineEnds);
-    std::ostream out(&buffer);
-    out << console::utf8Texts.menuQuit << std::endl;
-    ASSERT_EQ(sink.writes.size(), 1U);
-    EXPECT_EQ(sink.writes[0], std::string(console::utf8Texts.menuQuit) + "\n");
-
-    // A prompt is not ended, but a read from a tied input stream flushes it first.
-    std::istringstream in("1.96");
-    in.tie(&out);
-    out << "\nz = ";
-    EXPECT_EQ(sink.writes.size(), 1U);
-    double z = 0.0;
-    in >> z;
-    ASSERT_EQ(sink.writes.size(), 2U);
-    EXPECT_EQ(sink.writes[1], "\nz = ");
-    EXPECT_TRUE(out.good());
+    constexpr long block = OutputBuffer::capacity;
+    struct Row {
+        Flushing flushing;
+        long afterPrompt; // "No. = ", no flush
+        long afterLine;   // then "x" and std::endl
+        long afterBlock;  // then a block's worth of characters more, with no flush
+    };
+    const long line = 8;
+    const Row rows[] = {
+        {Flushing::atLineEnds, 0, line, line},
+        {Flushing::inBlocks, 0, 0, block},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.flushing == Flushing::atLineEnds ? "at line ends" : "in blocks");
+        RecordingSink sink(false);
+        OutputBuffer buffer(sink, row.flushing);
+        std::ostream out(&buffer);
+        const auto held = [&sink] {
+            std::string all;
+            for (const std::string& write : sink.writes) {
+                all += write;
+            }
+            return static_cast<long>(all.size());
+        };
+        out << "No. = ";
+        EXPECT_EQ(held(), row.afterPrompt);
+        out << "x" << std::endl;
+        EXPECT_EQ(held(), row.afterLine);
+        out << std::string(block, 'y');
+        EXPECT_EQ(held(), row.afterBlock);
+        EXPECT_TRUE(buffer.finish());
+        EXPECT_EQ(held(), line + block);
+        EXPECT_TRUE(out.good());
+        EXPECT_EQ(buffer.error(), 0);
+    }
 }
 
 TEST(OutputBuffer, LongOutputKeepsCharactersSplitBetweenBlocks)

@@ -1,7 +1,6 @@
 // The standard streams on POSIX: what a descriptor is connected to, the flushing chosen from
-// that, and the output to a descriptor: what reaches the file and when, and how a write that
-// fails part of the way, or moves nothing, is handled. (Failed reads and writes on real devices
-// are tested end to end.)
+// that, and how a write to a descriptor that fails part of the way, or moves nothing, is
+// handled. (Failed reads and writes on real devices are tested end to end.)
 #include "io/Buffers.h"
 #include "io/StandardStreams.h"
 
@@ -9,11 +8,9 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,35 +20,10 @@ namespace {
 using io::Flushing;
 using io::StreamKind;
 
-// A fresh, empty file in the test's temporary directory, open for reading and writing.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& name)
-        : path(testing::TempDir() + "normcalc_streams_" + name + "_" + std::to_string(getpid()))
-    {
-        fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
-    }
-    ~TemporaryFile()
-    {
-        close(fd);
-        unlink(path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    long size() const
-    {
-        struct stat status {};
-        return fstat(fd, &status) == 0 ? static_cast<long>(status.st_size) : -1;
-    }
-
-    std::string path;
-    int fd = -1;
-};
-
 TEST(StreamKind, OfEachKindOfDescriptor)
 {
-    TemporaryFile file("kind");
+    // A regular file without a name, gone when closed.
+    const int file = open(testing::TempDir().c_str(), O_TMPFILE | O_RDWR, 0600);
     int ends[2] = {-1, -1};
     ASSERT_EQ(pipe(ends), 0);
     int master = -1;
@@ -64,7 +36,7 @@ TEST(StreamKind, OfEachKindOfDescriptor)
         int fd;
         StreamKind kind;
     } rows[] = {
-        {"a regular file", file.fd, StreamKind::file},
+        {"a regular file", file, StreamKind::file},
         {"a pipe", ends[0], StreamKind::other},
         {"a terminal", slave, StreamKind::terminal},
         {"/dev/null", devNull, StreamKind::other},
@@ -74,7 +46,7 @@ TEST(StreamKind, OfEachKindOfDescriptor)
     for (const auto& row : rows) {
         EXPECT_EQ(io::streamKind(row.fd), row.kind) << row.what;
     }
-    for (const int fd : {ends[0], ends[1], master, slave, devNull, directory}) {
+    for (const int fd : {file, ends[0], ends[1], master, slave, devNull, directory}) {
         close(fd);
     }
 }
@@ -88,54 +60,14 @@ TEST(StreamKind, DecidesTheFlushing)
         Flushing flushing;
     } rows[] = {
         {StreamKind::file, StreamKind::other, Flushing::inBlocks},
-        {StreamKind::file, StreamKind::file, Flushing::inBlocks},
         {StreamKind::file, StreamKind::terminal, Flushing::atLineEnds},
         {StreamKind::file, StreamKind::windowsConsole, Flushing::atLineEnds},
         {StreamKind::other, StreamKind::other, Flushing::atLineEnds},
         {StreamKind::terminal, StreamKind::file, Flushing::atLineEnds},
-        {StreamKind::windowsConsole, StreamKind::windowsConsole, Flushing::atLineEnds},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(io::flushingFor(row.input, row.output), row.flushing)
             << int(row.input) << " into " << int(row.output);
-    }
-}
-
-// After each step, how many bytes the file holds: at every flush when line by line, only
-// when a block is full or at the end when in blocks.
-TEST(OutputBuffer, WritesAtLineEndsOrInBlocks)
-{
-    constexpr auto block = static_cast<std::size_t>(io::OutputBuffer::capacity);
-    struct Row {
-        Flushing flushing;
-        long afterPrompt; // "No. = ", no flush
-        long afterLine;   // then "x" and std::endl
-        long afterBlock;  // then a block's worth of characters more, with no flush
-        long afterFinish;
-    };
-    const long prompt = 6;
-    const long line = prompt + 2;
-    const long more = line + static_cast<long>(block);
-    const Row rows[] = {
-        {Flushing::atLineEnds, 0, line, line, more},
-        {Flushing::inBlocks, 0, 0, static_cast<long>(block), more},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.flushing == Flushing::atLineEnds ? "at line ends" : "in blocks");
-        TemporaryFile file("written");
-        io::DescriptorSink sink(file.fd);
-        io::OutputBuffer buffer(sink, row.flushing);
-        std::ostream out(&buffer);
-        out << "No. = ";
-        EXPECT_EQ(file.size(), row.afterPrompt);
-        out << "x" << std::endl;
-        EXPECT_EQ(file.size(), row.afterLine);
-        out << std::string(block, 'y');
-        EXPECT_EQ(file.size(), row.afterBlock);
-        EXPECT_TRUE(buffer.finish());
-        EXPECT_EQ(file.size(), row.afterFinish);
-        EXPECT_TRUE(out.good());
-        EXPECT_EQ(buffer.error(), 0);
     }
 }
 
