@@ -64,7 +64,6 @@ TEST(EndToEnd, FileAndPipeGiveTheDialoguesBytesAndStatus)
         betweenMenus("both commands, a bad token and an echo", "1 1.96 2 0.975 x 3 9\n",
                      zToP("0.975002") + menu + pToZ("1.95996") + menu + "Invalid value for ck.\n" +
                          menu + "Your value for ck = 3\n"),
-        {"input ends at the menu", "1 1.96", menu + zToP("0.975002") + menu + "\n", 0},
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},
     };
     EXPECT_SESSIONS(sessions);

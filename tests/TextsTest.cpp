@@ -7,16 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace {
 
-TEST(ShiftJisTexts, LocalizeMapsOnlyTheBracketMessage)
+// The root finders' Shift_JIS message becomes the table's own text; the others pass unchanged.
+TEST(Texts, LocalizeMapsOnlyTheBracketMessage)
 {
-    const console::Texts& texts = console::shiftJisTexts;
-    EXPECT_EQ(texts.localize(myLib::bracketMessage), texts.bracketFailure);
-    EXPECT_EQ(texts.localize(invalidPMessage), invalidPMessage);
-    EXPECT_EQ(texts.localize(pTooCloseMessage), pTooCloseMessage);
+    for (const console::Texts* texts : {&console::shiftJisTexts, &console::utf8Texts}) {
+        EXPECT_EQ(texts->localize(myLib::bracketMessage), texts->bracketFailure);
+        EXPECT_EQ(texts->localize(invalidPMessage), invalidPMessage);
+        EXPECT_EQ(texts->localize(pTooCloseMessage), pTooCloseMessage);
+    }
 }
 
 TEST(Utf8Texts, ConvertToTheShiftJisTexts)
@@ -36,14 +39,6 @@ TEST(Utf8Texts, ConvertToTheShiftJisTexts)
         // The conversion must have had something to do: each text holds Japanese characters.
         EXPECT_NE(std::string(pair.utf8), pair.shiftJis);
     }
-}
-
-TEST(Utf8Texts, LocalizeMapsTheBracketMessageOntoTheUtf8Text)
-{
-    const console::Texts& texts = console::utf8Texts;
-    EXPECT_EQ(texts.localize(myLib::bracketMessage), texts.bracketFailure);
-    EXPECT_EQ(texts.localize(invalidPMessage), invalidPMessage);
-    EXPECT_EQ(texts.localize(pTooCloseMessage), pTooCloseMessage);
 }
 
 } // namespace
