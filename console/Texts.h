@@ -1,7 +1,7 @@
 // The Japanese texts the calculator writes, gathered in one table per output encoding.
 #pragma once
 
-#include "io/Platform.h"
+#include "io/Encoding.h"
 
 namespace console {
 

@@ -2,6 +2,8 @@
 // encoding the Japanese texts need there. Asked once, at start-up (StandardStreams.h).
 #pragma once
 
+#include "io/Encoding.h"
+
 namespace io {
 
 // A terminal (or, on Windows, another character device), a Windows console, which is read and
@@ -10,10 +12,6 @@ enum class StreamKind { terminal, windowsConsole, file, other };
 
 // Returns what the descriptor fd is connected to; other when that cannot be told.
 StreamKind streamKind(int fd);
-
-// utf16 is for a Windows console only: the texts are kept as UTF-8 and handed to the console as
-// UTF-16 characters (WindowsConsole.h), which it shows whatever its code page.
-enum class Encoding { shiftJis, utf8, utf16 };
 
 // The user's character-type locale as a POSIX system reports it.
 struct PosixLocale {

@@ -25,8 +25,8 @@ StandardStreams::StandardStreams()
       outputKind(streamKind(standardOutput)),
       textEncoding(encodingFor(outputKind)),
       descriptorSink(standardOutput),
-      inputBuffer(inputFor(inputKind)),
       outputBuffer(sinkFor(outputKind), flushingFor(inputKind, outputKind)),
+      inputBuffer(inputFor(inputKind)),
       input(&inputBuffer),
       output(&outputBuffer)
 {

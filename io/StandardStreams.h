@@ -24,6 +24,7 @@ public:
     StandardStreams(const StandardStreams&) = delete;
     StandardStreams& operator=(const StandardStreams&) = delete;
 
+    // Return the streams to read and write; a failed read sets badbit, a failed write badbit.
     std::istream& in() { return input; }
     std::ostream& out() { return output; }
     // Returns the encoding the Japanese texts must be written in.
@@ -43,15 +44,18 @@ private:
     const StreamKind outputKind;
     // Decided before the first text is written, so that a session never mixes encodings.
     const Encoding textEncoding;
-    // One member for each kind of input and output; only those in use are made.
-    std::optional<DescriptorInput> descriptorInput;
+    // One member for each kind of output and input; only the inputs in use are made. The output
+    // comes first, so that an input (a line editor showing the open line) may be given it.
     DescriptorSink descriptorSink;
 #ifdef _WIN32
-    std::optional<WindowsConsoleInput> consoleInput;
     WindowsConsoleSink consoleSink;
 #endif
-    InputBuffer& inputBuffer;
     OutputBuffer outputBuffer;
+    std::optional<DescriptorInput> descriptorInput;
+#ifdef _WIN32
+    std::optional<WindowsConsoleInput> consoleInput;
+#endif
+    InputBuffer& inputBuffer;
     std::istream input;
     std::ostream output;
 };
