@@ -104,9 +104,9 @@ exe() {
 }
 
 zip() {
-  local version="$2" license="$3" exe="$4" zip
+  local dir="$1" version="$2" license="$3" exe="$4" zip
   shift 4
-  zip="$(package "normcalc-${version}-win64.zip" "$1")"
+  zip="$(package "normcalc-${version}-win64.zip" "$dir")"
   local folder="normcalc-${version}-win64"
   diff <(cmake -E tar tf "$zip" | sort) - <<FILES || fail "its files differ (< .zip, > expected)"
 $folder/LICENSE.txt
