@@ -15,13 +15,6 @@ namespace {
 // here, against 2^1000 pieces for z = 1e308).
 constexpr double tailBound = 1e4;
 
-// From 0 down to here Phi is 0.5 minus the integral from z to 0, whose absolute rounding error
-// of about 1e-16 is at most 1e-13 of Phi(-3) = 1.35e-3, well inside the 5e-13 at which six
-// printed digits stay true for every value more than 1e-12 (relative) from a point where they
-// change. Further down that error grows as 1/Phi (7e-10 relative at -5), so below this the
-// lower tail is integrated itself, with a relative error.
-constexpr double lowerTailStart = -3.0;
-
 // The tail below z is integrated as segments, each spanning this many decay lengths 1/|x|
 // of the kernel at its upper end x. Above the integrator's absolute floor (1e-14) a segment
 // narrower than 2 costs 3 refinements: its halves, of 3.9 decay lengths, agree with their own
