@@ -8,18 +8,17 @@
 
 namespace detail {
 
-// From 0 down to here Phi is the direct form, 0.5 minus the integral from z to 0, whose
-// absolute rounding error (about 1e-16) stays a small share of Phi; below, the lower tail is
-// integrated itself, with a relative error (docs/accuracy.md, "The methods").
+// From 0 down to here Phi is the direct form (Normal.h), whose absolute rounding error (about
+// 1e-16) stays a small share of Phi; below, the lower tail is integrated itself, with a
+// relative error (docs/accuracy.md, "The lower tail").
 inline constexpr double lowerTailStart = -3.0;
 
-// gaussKernel returns 0 without calling exp for an exponent below this: exp(x) rounds to 0
-// below about -745.13 anyway, but through its slow underflow path.
+// gaussKernel returns 0 without calling exp below this exponent, where exp would round to 0
+// through its slow underflow path.
 inline constexpr double gaussKernelExpUnderflow = -746.0;
 
 // scaledGaussKernel is the kernel e^gaussKernelScale times larger, for the far tail where the
-// kernel itself is subnormal. For x*x/2 in [512, 1024] (|x| from 32 to 45) the exponent's
-// shift by 512 is exact, so it is gaussKernel's own exponent, only shifted.
+// kernel itself is subnormal; the shift of an exponent in [512, 1024] by 512 is exact.
 inline constexpr double gaussKernelScale = 512.0;
 // e^-gaussKernelScale, correctly rounded (4.377491037053051454e-223, mpmath): the factor that
 // scales an integral of scaledGaussKernel back down.
