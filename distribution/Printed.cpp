@@ -86,22 +86,33 @@ DoubleDouble centralIntegral(DoubleDouble z)
     return integrator.integrate(dd(0.0), z, kernel, accurateTolerance * estimate);
 }
 
+// Every power of ten a double holds exactly.
+constexpr double exactPower[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int largestExactPower = 22;
+
+// x * 10^e by exact powers of ten, one rounding each (a double or a double-double x).
+template <typename Number>
+Number timesPowerOfTen(Number x, int e)
+{
+    while (e > 0) {
+        const int step = e < largestExactPower ? e : largestExactPower;
+        x = x * exactPower[step];
+        e -= step;
+    }
+    while (e < 0) {
+        const int step = -e < largestExactPower ? -e : largestExactPower;
+        x = x / exactPower[step];
+        e += step;
+    }
+    return x;
+}
+
 // m * 10^e * 2^s, within boundaryRelativeError.
 DoubleDouble powerOfTen(double m, int e, int s)
 {
-    // 10^22 is the largest power of ten a double holds exactly.
-    constexpr double exactPower[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr int largest = 22;
-    DoubleDouble x = {std::ldexp(m, s), 0.0};
-    for (; e > 0; e -= largest) {
-        x = x * exactPower[e < largest ? e : largest];
-    }
-    for (; e < 0; e += largest) {
-        x = x / exactPower[-e < largest ? -e : largest];
-    }
-    return x;
+    return timesPowerOfTen(DoubleDouble{std::ldexp(m, s), 0.0}, e);
 }
 
 double magnitude(DoubleDouble x)
@@ -150,11 +161,42 @@ double nearestDouble(Decimal d)
                       -tailScale);
 }
 
+// Whether every value in [lo, hi] (0 < lo <= hi) has the same six digits, decided quickly in
+// double arithmetic where that is clear: false may also mean "not clear", and then
+// boundariesBetween looks at the digits themselves. In units of the sixth digit, the scaling
+// by up to 15 exact powers of ten is off by far less than this slack.
+bool clearlyCertain(double lo, double hi)
+{
+    constexpr double slack = 1e-6;
+    constexpr double log10Of2 = 0.30102999566398120;
+    // Times 10^(printedDigits - 1 - e), e the decimal exponent of lo give or take one.
+    const int k = printedDigits - 1 - static_cast<int>(std::floor(std::ilogb(lo) * log10Of2));
+    double sLo = timesPowerOfTen(lo, k);
+    double sHi = timesPowerOfTen(hi, k);
+    if (sLo >= 1e6) {
+        sLo = sLo / 10.0;
+        sHi = sHi / 10.0;
+    } else if (sLo < 1e5) {
+        sLo = sLo * 10.0;
+        sHi = sHi * 10.0;
+    }
+    // No midpoint between six-digit decimals inside, or all round up to the next power of ten
+    // (1 itself, which Phi is for every z above 8.3, or the doubles just below it); other
+    // intervals at a power of ten are left to the digits themselves.
+    if (sLo - slack >= 1e5 && sHi + slack < 999999.5) {
+        return std::floor(sLo - slack - 0.5) == std::floor(sHi + slack - 0.5);
+    }
+    return sLo - slack > 999999.5 && sHi + slack < 1000005.0;
+}
+
 // For a value known to lie in [lo, hi] (0 < lo <= hi): 0 when its six digits are certain,
 // 1 when a single boundary lies between, -1 when more than one might. below receives the
 // lower decimal.
 int boundariesBetween(double lo, double hi, Decimal& below)
 {
+    if (clearlyCertain(lo, hi)) {
+        return 0;
+    }
     below = printedDecimal(lo);
     const Decimal above = printedDecimal(hi);
     if (above == below) {
