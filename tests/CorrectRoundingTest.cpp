@@ -3,6 +3,7 @@
 #include "HardestInputs.h"
 #include "NormalReference.h"
 #include "distribution/Normal.h"
+#include "distribution/NormalDetail.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,24 @@ TEST(CorrectRounding, HardestInputsPrintTheirTrueDigits)
     for (const hardest::HardestRow& row : hardest::cdfInverse) {
         EXPECT_EQ(printed(normalCdfInverseToPrint(row.x)), row.digits)
             << "p = " << row.x << ", true " << row.value;
+    }
+}
+
+// The accurate Phi minus the reference's hi is its lo, within the difference's own doubt and
+// the reference's 32 digits (tests/NormalReference.h, mpmath), which it has only where its lo
+// is a normal number (z from about -36.4 up).
+TEST(CorrectRounding, AccurateCdfWithinItsDoubt)
+{
+    constexpr double referenceDigits = 1e-31;
+    constexpr double normalLo = 0x1p-969;
+    for (const reference::Row& row : reference::cdf) {
+        if (row.hi < normalLo) {
+            continue;
+        }
+        const detail::CdfDifference d = detail::cdfMinus({row.x, 0.0}, row.hi, 0);
+        const double scale = std::ldexp(1.0, d.binaryScale);
+        const double error = (d.difference.hi - row.lo * scale) + d.difference.lo;
+        EXPECT_LE(std::fabs(error), d.doubt + referenceDigits * row.hi * scale) << "z = " << row.x;
     }
 }
 
