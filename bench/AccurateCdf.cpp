@@ -9,7 +9,9 @@ int main()
     double z = 0.0;
     while (std::scanf("%lf", &z) == 1) {
         // The base of z's form as target: the difference is then the form's part alone.
-        const double base = z < detail::lowerTailStart ? 0.0 : z > -detail::lowerTailStart ? 1.0 : 0.5;
+        const double base = z < detail::lowerTailStart    ? 0.0
+                            : z > -detail::lowerTailStart ? 1.0
+                                                          : 0.5;
         const detail::CdfDifference d = detail::cdfMinus(myLib::DoubleDouble{z, 0.0}, base, 0);
         std::printf("%a %a %a %d\n", z, d.difference.hi, d.difference.lo, d.binaryScale);
     }

@@ -20,8 +20,8 @@ double normalDensity(double x);
 
 // Returns Phi(z), the probability that a standard normal variable is at most z: from z = -3 up
 // by the direct form, 0.5 plus or minus the integral of the kernel between 0 and z (1 where
-// that rounds above 1), below it the integral of the lower tail itself (the nearest double where Phi is subnormal, 0
-// below z = -40); NaN for a z that is not a number.
+// that rounds above 1), below it the integral of the lower tail itself (the nearest double
+// where Phi is subnormal, 0 below z = -40); NaN for a z that is not a number.
 double normalCdf(double z);
 
 // Returns z with Phi(z) = p; throws invalidPMessage for p outside (0, 1), pTooCloseMessage for

@@ -301,16 +301,17 @@ double normalCdfInverseToPrint(double p)
     for (int attempt = 0;; ++attempt) {
         const double size = sign * z;
         const double slack = bound + 2.0 * std::numeric_limits<double>::epsilon() * std::fabs(z);
-        const int boundaries = size - slack > 0.0 ? boundariesBetween(size - slack, size + slack, below) : -1;
+        const int boundaries =
+            size - slack > 0.0 ? boundariesBetween(size - slack, size + slack, below) : -1;
         if (boundaries == 0) {
-            return attempt == 0 ? fast : z;
+            return attempt == 0 ? fast : sign * nearestDouble(printedDecimal(size));
         }
         if (boundaries == 1) {
             break;
         }
         // Near 0 the quantile's absolute error can span many boundaries: one Newton step on
-        // the accurate Phi brings it to some 1e-30 first. Elsewhere, or a second time, the
-        // fast result stands.
+        // the accurate Phi brings it to some 1e-27 of z first. Elsewhere, or a second time,
+        // the fast result stands.
         if (attempt > 0 || !(std::fabs(z) <= 1.0)) {
             return fast;
         }
@@ -322,11 +323,13 @@ double normalCdfInverseToPrint(double p)
         }
         // The accurate Phi's doubt, the step's rounding, and Newton's own error: Phi'' / Phi'
         // is -x, so the new error is at most (|z| + bound) bound^2 / 2, taken twice.
-        bound = d.doubt / density * 1.01 + std::fabs(step) * 4.0 * std::numeric_limits<double>::epsilon() +
+        bound = d.doubt / density * 1.01 +
+                std::fabs(step) * 4.0 * std::numeric_limits<double>::epsilon() +
                 (std::fabs(z) + bound) * bound * bound;
         z = z - step;
     }
-    const DoubleDouble edge = powerOfTen(sign * (static_cast<double>(below.digits) + 0.5), below.exponent, 0);
+    const DoubleDouble edge =
+        powerOfTen(sign * (static_cast<double>(below.digits) + 0.5), below.exponent, 0);
     const int side = cdfComparedWith(edge, p, 0);
     if (side == 0) {
         return fast;
