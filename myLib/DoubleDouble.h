@@ -30,7 +30,8 @@ DoubleDouble scaled(DoubleDouble a, int n);
 
 // Returns e^a * 2^binaryScale, relative error about 2^-102 while the result and its low part
 // are normal; 0 where e^a * 2^binaryScale is below 2^-969, so that its low part would be
-// subnormal. Never fails; |a| must stay below 2^40 for the result to mean anything.
+// subnormal, and infinity above 2^1023. Never fails; |binaryScale| must stay below 7000, so
+// that the reduction by n ln 2 (|n| below 2^13) is exact.
 DoubleDouble exp(DoubleDouble a, int binaryScale = 0);
 
 } // namespace myLib
