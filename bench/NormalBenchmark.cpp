@@ -237,7 +237,7 @@ void registerDecisions()
 
 int main(int argc, char** argv)
 {
-    // -3.5 and -4.5: the lower tail where it costs most against the rules' form.
+    // -3.5 and -4.5: the lower tail where it costs most against the direct form.
     for (double z : {0.5, 1.96, -3.5, -4.5, 5.0, -10.0, -20.0, 100.0}) {
         registerCdf(z);
     }
