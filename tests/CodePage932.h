@@ -10,6 +10,18 @@
 #include <string>
 #include <vector>
 
+// True when the C library can convert to code page 932: an emulated build (qemu-user with a
+// cross compiler's libraries) may have no converter modules for its own architecture.
+inline bool canConvertToCodePage932()
+{
+    const iconv_t converter = iconv_open("CP932", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    iconv_close(converter);
+    return true;
+}
+
 // Converts UTF-8 text to code page 932 with the C library's iconv; fails the test on a
 // character that has no code there, or on bytes that are not UTF-8.
 inline std::string toCodePage932(const std::string& utf8)

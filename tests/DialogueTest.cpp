@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <initializer_list>
+#include <iostream>
 #include <locale>
 #include <sstream>
 #include <stdexcept>
@@ -218,13 +219,21 @@ TEST(Dialogue, FullWidthForms)
         betweenMenus("a full-width letter", u8"１ １．９６ａ ９", invalidZ),
         betweenMenus("the prolonged sound mark is no minus", u8"１ ー１．９６ ９", invalidZ),
     };
+#ifndef _WIN32
+    const bool shiftJisToo = canConvertToCodePage932();
+    if (!shiftJisToo) {
+        std::cout << "[   NOTE   ] iconv has no CP932 converter here: UTF-8 rows only\n";
+    }
+#endif
     for (const Session& row : typed) {
         expectSessions(&row, &row + 1);
 #ifndef _WIN32
-        Session shiftJis = row;
-        shiftJis.input = toCodePage932(row.input);
-        SCOPED_TRACE("in Shift_JIS");
-        expectSessions(&shiftJis, &shiftJis + 1);
+        if (shiftJisToo) {
+            Session shiftJis = row;
+            shiftJis.input = toCodePage932(row.input);
+            SCOPED_TRACE("in Shift_JIS");
+            expectSessions(&shiftJis, &shiftJis + 1);
+        }
 #endif
     }
 }
