@@ -5,6 +5,8 @@
 #include "console/Streams.h"
 #include "console/Texts.h"
 #include "console/WideConsole.h"
+#include "io/LineEditor.h"
+#include "io/OpenLine.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,16 +37,22 @@ int main()
     console::StandardInput input;
     console::StandardOutput output(encoding, batch ? console::Flushing::inBlocks
                                                    : console::Flushing::atLineEnds);
-    std::istream in(input.buffer());
-    std::ostream out(output.buffer());
+    // A person at a terminal edits each line before it is read; the prompt the dialogue leaves
+    // open is the editor's.
+    io::OpenLine prompts(*output.buffer());
+    io::LineEditor editor(prompts, encoding == console::Encoding::utf8);
+    const bool editing = editor.start();
+    std::istream in(editing ? &editor : input.buffer());
+    std::ostream out(editing ? &prompts : output.buffer());
     console::Console dialogue{in, out, texts};
     int status = console::runMenu(dialogue);
-    if (!output.finish()) {
+    if (!prompts.finish() || !output.finish()) {
         status = console::exitStreamFailed;
     }
+    const int readError = editing ? editor.error() : input.error();
     if (status == console::exitStreamFailed) {
-        if (input.error() != 0) {
-            reportFailure("read", input.error());
+        if (readError != 0) {
+            reportFailure("read", readError);
         } else {
             reportFailure("write", output.error());
         }
