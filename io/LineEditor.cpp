@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <system_error>
+#include <utility>
 #endif
 
 namespace io {
@@ -27,6 +28,12 @@ constexpr int historySize = 1000;
 // UTF-8) is given to the editor as U+DC00 plus the byte: it shows it as \U+DCxx, takes it for no
 // character, and it becomes that byte again when the line is handed on.
 constexpr wchar_t escapedByte = 0xDC00;
+
+constexpr std::pair<const wchar_t*, const wchar_t*> keyBindings[] = {
+    {L"\033[3~", L"ed-delete-next-char"}, {L"\033[1~", L"ed-move-to-beg"},
+    {L"\033[4~", L"ed-move-to-end"},      {L"\033[7~", L"ed-move-to-beg"},
+    {L"\033[8~", L"ed-move-to-end"},
+};
 
 // What the signal handlers need, kept here because a handler takes no argument; there is one
 // standard input. The terminal's own mode is put back before a signal ends or stops the program.
@@ -365,11 +372,18 @@ bool LineEditor::start()
     el_wset(editor, EL_GETCFN, &EditorCallbacks::readCharacter);
     el_wset(editor, EL_PROMPT, &EditorCallbacks::prompt);
     el_wset(editor, EL_ADDFN, L"end-or-delete",
-            L"End the input on an empty line, delete or hand the line on", &EditorCallbacks::endOrDelete);
+            L"End the input on an empty line, delete or hand the line on",
+            &EditorCallbacks::endOrDelete);
     const auto eof = static_cast<unsigned char>(originalMode.c_cc[VEOF]);
     const wchar_t key[] = {eof < 0x20 ? L'^' : static_cast<wchar_t>(eof),
                            eof < 0x20 ? static_cast<wchar_t>(eof + 0x40) : L'\0', L'\0'};
     el_wset(editor, EL_BIND, key, L"end-or-delete", static_cast<const wchar_t*>(nullptr));
+    // Delete, and the Home and End of terminals that send them as in a VT220 (the Linux console,
+    // tmux, screen); libedit knows the xterm forms of its own.
+    for (const auto& binding : keyBindings) {
+        el_wset(editor, EL_BIND, binding.first, binding.second,
+                static_cast<const wchar_t*>(nullptr));
+    }
     return true;
 }
 
