@@ -68,8 +68,9 @@ std::optional<std::string> OpenLine::takePrompt()
     }
     const bool showable = std::all_of(pbase(), pptr(), [](char c) { return c >= ' ' && c < 0x7f; });
     if (lineOpen || !showable) {
-        handOn(pptr());
-        target.pubsync();
+        if (!handOn(pptr()) || target.pubsync() != 0) {
+            failed = true;
+        }
         return std::nullopt;
     }
     std::string prompt(pbase(), pptr());
