@@ -117,6 +117,7 @@ const std::string right = "\x1b[C";
 const std::string up = "\x1b[A";
 const std::string home = "\x1b[1~";
 const std::string end = "\x1b[4~";
+const std::string deleteKey = "\x1b[3~";
 const std::string endOfFile = "\x04";
 
 // The screen after a menu whose prompt got no answer, as screen() gives it without the blank.
@@ -149,9 +150,9 @@ TEST(Terminal, TypedLinesAreEditedAndRecalled)
           {"1.6" + left + left + right + "9\n", 1, "z = "},
           {"9\n", 1, "No. = "}},
          menu + "1\n\nz = 1.96\np = 0.975002\n\n" + menu + "9\n", 0},
-        {"Home and End", "LANG=C.UTF-8",
+        {"Home, Delete and End", "LANG=C.UTF-8",
          {{"2\n", 1, "No. = "},
-          {"975" + home + "0." + end + "0\n", 1, "p = "},
+          {"x975" + home + deleteKey + "0." + end + "0\n", 1, "p = "},
           {"9\n", 1, "No. = "}},
          menu + "2\n\np = 0.9750\nz = 1.95996\n\n" + menu + "9\n", 0},
         {"two answers on one line, recalled by Up; Ctrl-D at the menu", "LANG=C.UTF-8",
