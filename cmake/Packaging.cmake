@@ -1,4 +1,4 @@
-# Install rules and packages. `cmake --install` puts bin/normcalc (and, from doc/, its manual
+# Install rules and packages. `cmake --install` puts bin/normcalc (and, from man/, its manual
 # page) under the prefix. CPack makes of them a Debian package on Linux and, for the Windows
 # build, a .zip of normcalc.exe with a README.txt and the licences; each package gets a
 # SHA-256 file beside it. With SOURCE_DATE_EPOCH set, two builds give the same bytes (see

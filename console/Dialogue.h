@@ -3,7 +3,6 @@
 
 #include "console/Texts.h"
 
-#include <cstddef>
 #include <iosfwd>
 
 namespace console {
@@ -27,12 +26,6 @@ constexpr int exitChosen = 0;
 constexpr int exitInputCutOff = 1;
 // Exit status when the output cannot be written or the input cannot be read.
 constexpr int exitStreamFailed = 2;
-
-// The longest token read as z or p; a longer one is invalid and is passed over without being
-// kept. The exact decimal expansion of any double takes at most 1077 characters (-2^-1074 in
-// fixed notation: sign, "0.", 1074 digits), so no number a person or a program writes comes
-// near it, and memory stays the same whatever the input.
-constexpr std::size_t maxTokenLength = 4096;
 
 // Runs the menu until choice 9, the end of input or a failed stream and returns the exit
 // status; never throws. A UTF-8 byte order mark at the start of the input is skipped, and

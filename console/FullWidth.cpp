@@ -1,6 +1,6 @@
 #include "console/FullWidth.h"
 
-#include "console/Utf8.h"
+#include "io/Utf8.h"
 
 #include <algorithm>
 
@@ -72,7 +72,7 @@ bool isAsciiSpace(std::char_traits<char>::int_type c)
 
 bool isContinuation(int byte)
 {
-    return byte >= 0 && utf8::isContinuation(static_cast<unsigned char>(byte));
+    return byte >= 0 && io::utf8::isContinuation(static_cast<unsigned char>(byte));
 }
 
 } // namespace
@@ -107,7 +107,7 @@ char* FullWidthInput::takeCharacter(unsigned char lead, char* to)
     char ascii = 0;
     // A whole UTF-8 character is taken as one, so that its continuation bytes are never read
     // as the start of a Shift_JIS form.
-    const int utf8Length = utf8::sequenceLength(lead);
+    const int utf8Length = io::utf8::sequenceLength(lead);
     while (length < utf8Length && isContinuation(peek())) {
         bytes[length++] = static_cast<unsigned char>(Traits::to_char_type(source.sbumpc()));
     }

@@ -33,10 +33,10 @@ const char* Texts::localize(const char* message) const
     return message;
 }
 
-const Texts& textsFor(Encoding encoding)
+const Texts& textsFor(io::Encoding encoding)
 {
     // A Windows console gets UTF-16, converted from the UTF-8 texts on the way out.
-    return encoding == Encoding::shiftJis ? shiftJisTexts : utf8Texts;
+    return encoding == io::Encoding::shiftJis ? shiftJisTexts : utf8Texts;
 }
 
 } // namespace console

@@ -1,7 +1,7 @@
 // The Japanese texts the calculator writes, gathered in one table per output encoding.
 #pragma once
 
-#include "console/Encoding.h"
+#include "io/Encoding.h"
 
 namespace console {
 
@@ -24,6 +24,6 @@ extern const Texts utf8Texts;
 
 // Returns the table of the given encoding (the UTF-8 one for utf16, which is converted on the
 // way to the console); never fails.
-const Texts& textsFor(Encoding encoding);
+const Texts& textsFor(io::Encoding encoding);
 
 } // namespace console

@@ -1,6 +1,8 @@
 #include "io/LineEditor.h"
 
 #ifdef NORMCALC_LINE_EDITING
+#include "io/Utf8.h"
+
 #include <histedit.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -8,9 +10,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 #include <utility>
 #endif
 
@@ -163,21 +165,6 @@ locale_t utf8Locale()
     return static_cast<locale_t>(0);
 }
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xc0) == 0x80;
-}
-
-// The length of the UTF-8 character that starts with lead, or 0 when no character starts so.
-std::size_t utf8Length(unsigned char lead)
-{
-    return lead < 0x80                  ? 1
-           : lead >= 0xc2 && lead < 0xe0 ? 2
-           : lead >= 0xe0 && lead < 0xf0 ? 3
-           : lead >= 0xf0 && lead < 0xf5 ? 4
-                                         : 0;
-}
-
 // The code point of the length bytes at from, or -1 when they are an overlong form, a surrogate
 // or beyond U+10FFFF.
 long decodeUtf8(const unsigned char* from, std::size_t length)
@@ -238,9 +225,10 @@ struct EditorCallbacks {
     {
         std::string& bytes = self.pending;
         const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
-        const std::size_t length = self.utf8 ? utf8Length(from[0]) : (from[0] < 0x80 ? 1 : 0);
+        const auto length = static_cast<std::size_t>(
+            self.utf8 ? utf8::sequenceLength(from[0]) : (from[0] < 0x80 ? 1 : 0));
         std::size_t held = 1;
-        while (held < bytes.size() && held < length && isContinuation(from[held])) {
+        while (held < bytes.size() && held < length && utf8::isContinuation(from[held])) {
             ++held;
         }
         if (length > 1 && held < length && held == bytes.size()) {
@@ -275,7 +263,7 @@ struct EditorCallbacks {
                 return 0;
             }
             if (errno != EINTR) {
-                self.failure = errno;
+                self.readFailure = errno;
                 self.end = LineEditor::End::failed;
                 return -1;
             }
@@ -311,7 +299,7 @@ struct EditorCallbacks {
 
 #endif
 
-LineEditor::LineEditor(OpenLine& open, bool showsUtf8) : prompts(open), utf8(showsUtf8)
+LineEditor::LineEditor(OutputBuffer& shown, bool showsUtf8) : output(shown), utf8(showsUtf8)
 {
     setg(nullptr, nullptr, nullptr);
 }
@@ -342,8 +330,7 @@ LineEditor::~LineEditor()
 bool LineEditor::start()
 {
     termios mode{};
-    if (isatty(inputFd) != 1 || isatty(STDOUT_FILENO) != 1 || tcgetattr(inputFd, &mode) != 0 ||
-        (mode.c_lflag & (ICANON | ECHO)) != (ICANON | ECHO)) {
+    if (tcgetattr(inputFd, &mode) != 0 || (mode.c_lflag & (ICANON | ECHO)) != (ICANON | ECHO)) {
         return false;
     }
     if (utf8 && (editingLocale = utf8Locale()) == static_cast<locale_t>(0)) {
@@ -378,6 +365,7 @@ bool LineEditor::start()
     const wchar_t key[] = {eof < 0x20 ? L'^' : static_cast<wchar_t>(eof),
                            eof < 0x20 ? static_cast<wchar_t>(eof + 0x40) : L'\0', L'\0'};
     el_wset(editor, EL_BIND, key, L"end-or-delete", static_cast<const wchar_t*>(nullptr));
+    output.holdOpenLine();
     // Delete, and the Home and End of terminals that send them as in a VT220 (the Linux console,
     // tmux, screen); libedit knows the xterm forms of its own.
     for (const auto& binding : keyBindings) {
@@ -392,11 +380,17 @@ LineEditor::int_type LineEditor::underflow()
     if (gptr() < egptr()) {
         return traits_type::to_int_type(*gptr());
     }
-    if (editor != nullptr) {
-        if (const std::optional<std::string> open = prompts.takePrompt()) {
-            return readEdited(*open);
+    // The editor draws from the left margin: it takes the open line as its prompt when it can show
+    // it (the dialogue's are ASCII) and the terminal's line holds nothing else; otherwise the
+    // open line is written as it is and the line read as the terminal gives it.
+    if (editor != nullptr && !lineOpen && output.pubsync() == 0) {
+        const std::string open = output.openLine();
+        if (std::all_of(open.begin(), open.end(), [](char c) { return c >= ' ' && c < 0x7f; })) {
+            output.dropOpenLine();
+            return readEdited(open);
         }
     }
+    output.finish();
     return readPlain();
 }
 
@@ -407,7 +401,7 @@ LineEditor::int_type LineEditor::readPlain()
         const ssize_t got = read(inputFd, &line[0], line.size());
         if (got > 0) {
             line.resize(static_cast<std::size_t>(got));
-            prompts.setLineOpen(line.back() != '\n');
+            lineOpen = line.back() != '\n';
             setg(&line[0], &line[0], &line[0] + got);
             return traits_type::to_int_type(line[0]);
         }
@@ -415,8 +409,7 @@ LineEditor::int_type LineEditor::readPlain()
             return traits_type::eof();
         }
         if (errno != EINTR) {
-            failure = errno;
-            throw std::system_error(failure, std::generic_category(), "read error");
+            fail(errno);
         }
     }
 }
@@ -438,7 +431,7 @@ LineEditor::int_type LineEditor::readEdited(const std::string& text)
     tcsetattr(inputFd, TCSADRAIN, &originalMode);
     if (typed == nullptr || count <= 0) {
         if (end == End::failed) {
-            throw std::system_error(failure, std::generic_category(), "read error");
+            fail(readFailure);
         }
         // When libedit could not set the terminal up, the terminal is asked as it is.
         return end == End::none ? readPlain() : traits_type::eof();
@@ -449,7 +442,7 @@ LineEditor::int_type LineEditor::readEdited(const std::string& text)
         appendBytes(line, c);
     }
     const bool ended = entered.back() == L'\n';
-    prompts.setLineOpen(!ended);
+    lineOpen = !ended;
     if (ended) {
         entered.pop_back();
     }

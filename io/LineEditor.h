@@ -2,10 +2,9 @@
 // on, and the earlier lines of the session are recalled with Up and Down.
 #pragma once
 
-#include "io/OpenLine.h"
+#include "io/Buffers.h"
 
 #include <cstdio>
-#include <streambuf>
 #include <string>
 
 struct editline;
@@ -13,28 +12,25 @@ struct historyW;
 
 namespace io {
 
-// A stream buffer over standard input that reads it a line at a time through libedit once
-// started, with the open line of prompts (an OpenLine over standard output) as the prompt. The
-// history lives in memory only; no file or setting is read or written. A failed read throws
-// std::system_error with the system's error number, which an istream turns into badbit; the end
-// of the input (the terminal's end-of-file key on an empty line) is the end of file.
-class LineEditor : public std::streambuf {
+// An input buffer over standard input that reads it a line at a time through libedit once
+// started, with the open line the output holds back (Flushing::openLineHeld) as the prompt.
+// The history lives in memory only; no file or setting is read or written. The end of the
+// input (the terminal's end-of-file key on an empty line) is the end of file.
+class LineEditor : public InputBuffer {
 public:
     // utf8 when the terminal shows UTF-8; else every byte typed is a character of its own, which
     // edits ASCII as usual and hands every other byte on unchanged.
-    LineEditor(OpenLine& prompts, bool utf8);
+    LineEditor(OutputBuffer& output, bool utf8);
     ~LineEditor() override;
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
 
-    // Returns true when the editor now reads standard input: this build has one, standard input
-    // and output are terminals and the input terminal is in the mode a person types in (lines
-    // edited by the terminal, typed keys echoed). Otherwise returns false and nothing of libedit
-    // has been called; nor has it when it cannot start.
+    // For standard input and output that are both terminals: returns true when the editor now
+    // reads the input, for this build has one and the input terminal is in the mode a person
+    // types in (lines edited by the terminal, typed keys echoed); the output then holds its open
+    // line back. Otherwise returns false, and nothing of libedit has been called; nor has it
+    // when it cannot start.
     bool start();
-
-    // Returns the error number of the failed read, or 0 while every read has succeeded.
-    int error() const { return failure; }
 
 protected:
     int_type underflow() override;
@@ -51,13 +47,15 @@ private:
     // by the end-of-file key, by the end of the input, or by a failed read.
     enum class End { none, typed, input, failed };
 
-    OpenLine& prompts;
+    OutputBuffer& output;
     bool utf8;
     editline* editor = nullptr;
     historyW* history = nullptr;
     std::FILE* messages = nullptr;
-    int failure = 0;
+    // The terminal's line shows text the editor did not draw (a line handed on without its end).
+    bool lineOpen = false;
     End end = End::none;
+    int readFailure = 0;
     std::wstring prompt;
     // Bytes of a UTF-8 character read but not yet handed to the editor.
     std::string pending;

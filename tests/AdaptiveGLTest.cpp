@@ -68,6 +68,20 @@ TEST(AdaptiveGL, IntegralsAndTheirRefineCounts)
     }
 }
 
+double inverseRoot(double x)
+{
+    return std::pow(x, -0.7);
+}
+
+// The integral of x^-0.7 over [0, 1] is 1/0.3: the pieces at the singularity agree only after
+// more than 100 halvings, well within the depth bound of 200.
+TEST(AdaptiveGL, AnIntegrableSingularityAtALimitConverges)
+{
+    myLib::AdaptiveGL integrator;
+    // To the integrator's relative tolerance, 1e-14.
+    EXPECT_NEAR(integrator.integrate(0.0, 1.0, inverseRoot), 1.0 / 0.3, 1e-14 / 0.3);
+}
+
 TEST(AdaptiveGL, SwappedLimitsNegateTheResult)
 {
     const double limits[][2] = {{0.0, 1.0}, {-2.5, 0.0}, {0.0, 7.3}, {-3.0, 4.0}};

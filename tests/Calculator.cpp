@@ -1,5 +1,4 @@
 #include "Calculator.h"
-#include "ExpectedMenus.h"
 
 #include <gtest/gtest.h>
 
@@ -23,18 +22,6 @@
 extern char** environ;
 
 namespace calculator {
-
-const std::string menu = expected::shiftJisMenu;
-
-std::string zToP(const std::string& p)
-{
-    return "\nz = p = " + p + "\n\n";
-}
-
-std::string pToZ(const std::string& z)
-{
-    return "\np = z = " + z + "\n\n";
-}
 
 Program tested()
 {
@@ -256,11 +243,6 @@ pid_t start(const Plumbing& plumbing, const int (&streams)[3], int slave)
         } else {
             close(i);
         }
-    }
-    if (plumbing.fileSizeLimit > 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit bytes{plumbing.fileSizeLimit, plumbing.fileSizeLimit};
-        setrlimit(RLIMIT_FSIZE, &bytes);
     }
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);

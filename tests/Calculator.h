@@ -8,13 +8,6 @@
 
 namespace calculator {
 
-// The menu in Shift_JIS, as the calculator writes it to a pipe or file, and its prompt.
-extern const std::string menu;
-
-// What a z-to-p and a p-to-z request write after the choice prompt when answered.
-std::string zToP(const std::string& p);
-std::string pToZ(const std::string& z);
-
 // Where standard input comes from: the input as a regular file (output may then be written in
 // blocks), through a pipe, or typed on a pseudo-terminal once the first prompt is shown; a
 // directory; a closed descriptor; "1 1.96" lines without end; or /dev/null.
@@ -65,8 +58,6 @@ struct Plumbing {
     // environment is passed on.
     std::vector<std::string> environment = {};
     Terminal terminal = Terminal::raw;
-    // A file size limit in bytes (SIGXFSZ ignored, so that a write fails as on a full disk).
-    std::size_t fileSizeLimit = 0;
     // The terminal's output stopped (as by Ctrl-S) until the calculator waits on it.
     bool stoppedOutput = false;
     // Long enough for a loaded machine, short enough that a hang fails quickly.

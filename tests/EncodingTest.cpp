@@ -1,15 +1,20 @@
 // The choice of the texts' encoding from what the system says about standard output.
-#include "console/Encoding.h"
+#include "io/Platform.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using console::Encoding;
+using io::Encoding;
+
+// A terminal, and standard output through a pipe.
+constexpr io::StreamKind tty = io::StreamKind::terminal;
+constexpr io::StreamKind piped = io::StreamKind::other;
 
 struct PosixCase {
     const char* what;
-    console::PosixConsole facts;
+    io::StreamKind output;
+    io::PosixLocale locale;
     Encoding expected;
 };
 
@@ -18,25 +23,25 @@ struct PosixCase {
 TEST(ChooseEncoding, PosixTerminalAndLocale)
 {
     const PosixCase cases[] = {
-        {"UTF-8 terminal", {true, "UTF-8", nullptr, nullptr, "C.UTF-8"}, Encoding::utf8},
-        {"utf8 spelled short", {true, "utf8", nullptr, nullptr, nullptr}, Encoding::utf8},
-        {"mixed case", {true, "Utf-8", nullptr, nullptr, nullptr}, Encoding::utf8},
-        {"C locale", {true, "ANSI_X3.4-1968", nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"EUC-JP terminal", {true, "EUC-JP", nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"Shift_JIS terminal", {true, "SHIFT_JIS", nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"UTF-16 is not UTF-8", {true, "UTF-16", nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"a prefix of UTF-8", {true, "UTF-", nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"UTF-8 and more", {true, "UTF-8x", nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"empty codeset", {true, "", nullptr, nullptr, "C.UTF-8"}, Encoding::shiftJis},
-        {"the opened locale beats the names", {true, "ANSI_X3.4-1968", "C.UTF-8", nullptr, nullptr},
+        {"UTF-8 terminal", tty, {"UTF-8", nullptr, nullptr, "C.UTF-8"}, Encoding::utf8},
+        {"utf8 spelled short", tty, {"utf8", nullptr, nullptr, nullptr}, Encoding::utf8},
+        {"mixed case", tty, {"Utf-8", nullptr, nullptr, nullptr}, Encoding::utf8},
+        {"C locale", tty, {"ANSI_X3.4-1968", nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"EUC-JP terminal", tty, {"EUC-JP", nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"Shift_JIS terminal", tty, {"SHIFT_JIS", nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"UTF-16 is not UTF-8", tty, {"UTF-16", nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"a prefix of UTF-8", tty, {"UTF-", nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"UTF-8 and more", tty, {"UTF-8x", nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"empty codeset", tty, {"", nullptr, nullptr, "C.UTF-8"}, Encoding::shiftJis},
+        {"the opened locale beats the names", tty, {"ANSI_X3.4-1968", "C.UTF-8", nullptr, nullptr},
          Encoding::shiftJis},
-        {"a pipe under UTF-8", {false, "UTF-8", nullptr, nullptr, "C.UTF-8"}, Encoding::shiftJis},
-        {"a pipe under C", {false, "ANSI_X3.4-1968", nullptr, nullptr, nullptr},
+        {"a pipe under UTF-8", piped, {"UTF-8", nullptr, nullptr, "C.UTF-8"}, Encoding::shiftJis},
+        {"a pipe under C", piped, {"ANSI_X3.4-1968", nullptr, nullptr, nullptr},
          Encoding::shiftJis},
     };
     for (const PosixCase& row : cases) {
         SCOPED_TRACE(row.what);
-        EXPECT_EQ(console::chooseEncoding(row.facts), row.expected);
+        EXPECT_EQ(io::chooseEncoding(row.output, row.locale), row.expected);
     }
 }
 
@@ -44,34 +49,34 @@ TEST(ChooseEncoding, PosixTerminalAndLocale)
 TEST(ChooseEncoding, PosixLocaleNotInstalledFallsBackToItsName)
 {
     const PosixCase cases[] = {
-        {"LC_ALL UTF-8", {true, nullptr, "de_DE.UTF-8", nullptr, nullptr}, Encoding::utf8},
-        {"LC_ALL utf8", {true, nullptr, "de_DE.utf8", nullptr, nullptr}, Encoding::utf8},
-        {"LC_ALL UTF8", {true, nullptr, "de_DE.UTF8", nullptr, nullptr}, Encoding::utf8},
-        {"with a modifier", {true, nullptr, nullptr, nullptr, "de_DE.UTF-8@euro"}, Encoding::utf8},
-        {"a bare codeset", {true, nullptr, nullptr, "UTF-8", nullptr}, Encoding::utf8},
-        {"LC_ALL wins over LANG", {true, nullptr, "ja_JP.eucJP", nullptr, "C.UTF-8"},
+        {"LC_ALL UTF-8", tty, {nullptr, "de_DE.UTF-8", nullptr, nullptr}, Encoding::utf8},
+        {"LC_ALL utf8", tty, {nullptr, "de_DE.utf8", nullptr, nullptr}, Encoding::utf8},
+        {"LC_ALL UTF8", tty, {nullptr, "de_DE.UTF8", nullptr, nullptr}, Encoding::utf8},
+        {"with a modifier", tty, {nullptr, nullptr, nullptr, "de_DE.UTF-8@euro"}, Encoding::utf8},
+        {"a bare codeset", tty, {nullptr, nullptr, "UTF-8", nullptr}, Encoding::utf8},
+        {"LC_ALL wins over LANG", tty, {nullptr, "ja_JP.eucJP", nullptr, "C.UTF-8"},
          Encoding::shiftJis},
-        {"LC_ALL wins over LC_CTYPE", {true, nullptr, "de_DE.UTF-8", "ja_JP.SJIS", nullptr},
+        {"LC_ALL wins over LC_CTYPE", tty, {nullptr, "de_DE.UTF-8", "ja_JP.SJIS", nullptr},
          Encoding::utf8},
-        {"LC_CTYPE wins over LANG", {true, nullptr, nullptr, "de_DE.UTF-8", "C"}, Encoding::utf8},
-        {"an empty LC_ALL is unset", {true, nullptr, "", "de_DE.UTF-8", "C"}, Encoding::utf8},
-        {"empty LC_ALL and LC_CTYPE", {true, nullptr, "", "", "de_DE.utf8"}, Encoding::utf8},
-        {"only LANG, no UTF-8", {true, nullptr, nullptr, nullptr, "ja_JP.eucJP"},
+        {"LC_CTYPE wins over LANG", tty, {nullptr, nullptr, "de_DE.UTF-8", "C"}, Encoding::utf8},
+        {"an empty LC_ALL is unset", tty, {nullptr, "", "de_DE.UTF-8", "C"}, Encoding::utf8},
+        {"empty LC_ALL and LC_CTYPE", tty, {nullptr, "", "", "de_DE.utf8"}, Encoding::utf8},
+        {"only LANG, no UTF-8", tty, {nullptr, nullptr, nullptr, "ja_JP.eucJP"},
          Encoding::shiftJis},
-        {"no codeset in the name", {true, nullptr, nullptr, nullptr, "de_DE"}, Encoding::shiftJis},
-        {"a modifier is no codeset", {true, nullptr, nullptr, nullptr, "de_DE@UTF-8"},
+        {"no codeset in the name", tty, {nullptr, nullptr, nullptr, "de_DE"}, Encoding::shiftJis},
+        {"a modifier is no codeset", tty, {nullptr, nullptr, nullptr, "de_DE@UTF-8"},
          Encoding::shiftJis},
-        {"UTF-8 in the territory", {true, nullptr, "UTF-8_XX.ISO-8859-1", nullptr, nullptr},
+        {"UTF-8 in the territory", tty, {nullptr, "UTF-8_XX.ISO-8859-1", nullptr, nullptr},
          Encoding::shiftJis},
-        {"a trailing dot", {true, nullptr, "de_DE.", nullptr, nullptr}, Encoding::shiftJis},
-        {"nothing set", {true, nullptr, nullptr, nullptr, nullptr}, Encoding::shiftJis},
-        {"everything empty", {true, nullptr, "", "", ""}, Encoding::shiftJis},
-        {"a pipe with a UTF-8 name", {false, nullptr, "de_DE.UTF-8", nullptr, nullptr},
+        {"a trailing dot", tty, {nullptr, "de_DE.", nullptr, nullptr}, Encoding::shiftJis},
+        {"nothing set", tty, {nullptr, nullptr, nullptr, nullptr}, Encoding::shiftJis},
+        {"everything empty", tty, {nullptr, "", "", ""}, Encoding::shiftJis},
+        {"a pipe with a UTF-8 name", piped, {nullptr, "de_DE.UTF-8", nullptr, nullptr},
          Encoding::shiftJis},
     };
     for (const PosixCase& row : cases) {
         SCOPED_TRACE(row.what);
-        EXPECT_EQ(console::chooseEncoding(row.facts), row.expected);
+        EXPECT_EQ(io::chooseEncoding(row.output, row.locale), row.expected);
     }
 }
 
@@ -79,8 +84,10 @@ TEST(ChooseEncoding, PosixLocaleNotInstalledFallsBackToItsName)
 // UTF-8); redirected output keeps the Shift_JIS bytes.
 TEST(ChooseEncoding, WindowsConsoleGetsCharacters)
 {
-    EXPECT_EQ(console::chooseEncoding(console::WindowsConsole{true}), Encoding::utf16);
-    EXPECT_EQ(console::chooseEncoding(console::WindowsConsole{false}), Encoding::shiftJis);
+    const io::PosixLocale none{nullptr, nullptr, nullptr, nullptr};
+    EXPECT_EQ(io::chooseEncoding(io::StreamKind::windowsConsole, none), Encoding::utf16);
+    EXPECT_EQ(io::chooseEncoding(io::StreamKind::file, none), Encoding::shiftJis);
+    EXPECT_EQ(io::chooseEncoding(io::StreamKind::other, none), Encoding::shiftJis);
 }
 
 } // namespace

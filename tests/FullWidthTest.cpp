@@ -49,6 +49,8 @@ TEST(FullWidthInput, TypedForms)
         // whole UTF-8 character is followed by; what is left is read as Shift_JIS.
         {"a UTF-8 form followed by a continuation byte", "\xe2\x88\x92\x82P",
          "\xe2\x88\x92" "1"},
+        // FC is the last lead byte: FC 81 is one character, so 81 40 is no ideographic space.
+        {"the lead byte FC", "\xfc\x81\x40" "1", "\xfc\x81\x40" "1"},
         {"cut short", "1\xef\xbc", "1\xef\xbc"},
         {"cut short before ASCII", "\xef\xbc" "1\x82" "1\x81", "\xef\xbc" "1\x82" "1\x81"},
     };

@@ -1,6 +1,7 @@
 // Phi and its inverse against 40-digit references over the whole range, tails included: the
 // error bounds of the method, the six printed digits, the nearest double where Phi is
 // subnormal, and the joins between the forms.
+#include "Expected.h"
 #include "NormalReference.h"
 #include "distribution/Normal.h"
 
@@ -9,10 +10,11 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <string>
 
 namespace {
+
+using expected::printed;
 
 constexpr double eps = std::numeric_limits<double>::epsilon();
 constexpr double smallestSubnormal = std::numeric_limits<double>::denorm_min();
@@ -56,14 +58,6 @@ double inverseBound(double p, double z)
     const double tail = std::fmin(p, 1.0 - p);
     return inverseBoundFactor *
            (searchTolerance * std::fabs(z) + cdfErrorBound(-std::fabs(z), tail) / normalDensity(z));
-}
-
-// As the calculator prints a number: the stream's default format, six significant digits.
-std::string printed(double x)
-{
-    std::ostringstream out;
-    out << x;
-    return out.str();
 }
 
 // The computed value's distance from the reference hi + lo; hi - y is exact for y near hi.

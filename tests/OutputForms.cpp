@@ -1,12 +1,12 @@
 #include "tests/OutputForms.h"
 
 #include "console/Dialogue.h"
+#include "tests/Expected.h"
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 #include <vector>
 
 namespace fuzz {
@@ -28,15 +28,7 @@ bool endsWith(const std::string& text, const std::string& suffix)
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// A number is exactly what an ostream in its default state prints for some value: the text
-// is parsed, printed again, and must come back unchanged.
-template <typename T>
-std::string printed(T value)
-{
-    std::ostringstream out;
-    out << value;
-    return out.str();
-}
+using expected::printed;
 
 bool isPrintedInt(const std::string& text)
 {
@@ -46,6 +38,8 @@ bool isPrintedInt(const std::string& text)
     errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
+    // A number is exactly what an ostream in its default state prints for some value: the
+    // text is parsed, printed again, and must come back unchanged.
     if (errno != 0 || *end != '\0' || value < INT_MIN || value > INT_MAX) {
         return false;
     }

@@ -26,6 +26,9 @@ double signedRoot(double x) { ++evaluations; return std::copysign(std::sqrt(std:
 double signedRootSlope(double x) { return 0.5 / std::sqrt(std::fabs(x)); }
 double shiftedSignedRoot(double x) { return signedRoot(x - 0.25); }
 double shiftedSignedRootSlope(double x) { return signedRootSlope(x - 0.25); }
+// Newton's method cycles between 1 and 2999 about the root 1500, beyond the walk's reach.
+double farSignedRoot(double x) { return signedRoot(x - 1500.0); }
+double farSignedRootSlope(double x) { return signedRootSlope(x - 1500.0); }
 
 bool isBracketMessage(const char* message)
 {
@@ -90,26 +93,28 @@ TEST(NewtonSolve, AStepThatIsNotANumberCountsAsConverged)
 
 struct WalkCase {
     const char* what;
-    RealFn f;
-    double target;
+    RealFn f, df;
+    double start, target;
     long evaluations;
 };
 
-// f never crosses its target, so one walk never ends its bracket: 20 updates, then up to
-// 1,000 steps of the walk that cannot finish (the other one ends after its first step).
+// One walk cannot end its bracket within 1,000 unit steps: 20 updates, then the 1,000 steps
+// of that walk (the other one ends after its first step).
 const WalkCase walkCases[] = {
-    {"upward walk: f stays below the target", zero, 1.0, 20 + 1 + 1000},
-    {"downward walk: f stays above the target", constantOne, 0.0, 20 + 1000},
+    {"upward walk: f stays below the target", zero, one, 0.0, 1.0, 20 + 1 + 1000},
+    {"downward walk: f stays above the target", constantOne, one, 0.0, 0.0, 20 + 1000},
+    {"the root 1,499 units above Newton's last iterate", farSignedRoot, farSignedRootSlope, 1.0,
+     0.0, 20 + 1 + 1000},
 };
 
 TEST(NewtonSolve, BracketWalkIsBoundedAndReportsTheBracketMessage)
 {
     for (const WalkCase& row : walkCases) {
         SCOPED_TRACE(row.what);
-        double x = 0.0;
+        double x = row.start;
         evaluations = 0;
         try {
-            myLib::newtonSolve(x, row.target, row.f, one, tol);
+            myLib::newtonSolve(x, row.target, row.f, row.df, tol);
             ADD_FAILURE() << "no exception";
         } catch (const char* message) {
             EXPECT_TRUE(isBracketMessage(message));
@@ -162,12 +167,21 @@ TEST(BisectSolve, ABracketOnOneSideThrowsAndLeavesOutUntouched)
     }
 }
 
+// With tol = 0 the bracket shrinks to two adjacent doubles and then cannot change, or about
+// the root 0 until its ends add up to less than 1e-14: [0, 2e-14], [0, 1e-14] (not less),
+// [0, 5e-15], whose midpoint is returned.
 TEST(BisectSolve, EndsEvenWithoutAnyTolerance)
 {
-    // With tol = 0 the bracket shrinks to two adjacent doubles and then cannot change.
-    double out = 0.0;
-    myLib::bisectSolve(cube, 1.0, 2.0, 0.0, 2.0, out, 0.0);
-    EXPECT_NEAR(out, std::cbrt(2.0), 4e-16);
+    const BisectCase cases[] = {
+        {"the cube root of 2", cube, 1.0, 2.0, 0.0, 2.0, std::cbrt(2.0)},
+        {"about the root 0", identity, 1.0, 0.0, 0.0, 2e-14, 2.5e-15},
+    };
+    for (const BisectCase& row : cases) {
+        SCOPED_TRACE(row.what);
+        double out = 0.0;
+        myLib::bisectSolve(row.f, row.dir, row.target, row.lo, row.hi, out, 0.0);
+        EXPECT_NEAR(out, row.root, 4e-16 * row.root);
+    }
 }
 
 } // namespace

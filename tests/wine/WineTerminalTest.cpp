@@ -1,7 +1,7 @@
 // The Windows executable on a pseudo-terminal under Wine, whose console shows what the program
 // writes to it on the terminal: in a UTF-8 locale the menu must arrive as Japanese text.
 #include "../Calculator.h"
-#include "../ExpectedMenus.h"
+#include "../Expected.h"
 
 #include <gtest/gtest.h>
 

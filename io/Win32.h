@@ -1,4 +1,4 @@
-// The Windows API for the console layer's Windows-only parts: <windows.h> without its rarely
+// The Windows API for the platform layer's Windows-only parts: <windows.h> without its rarely
 // used headers and without the min and max macros, which would break std::min and std::max.
 #pragma once
 

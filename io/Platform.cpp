@@ -1,10 +1,14 @@
-#include "console/Encoding.h"
+#include "io/Platform.h"
 
 #ifdef _WIN32
-#include "console/Win32.h"
+#include "io/Win32.h"
+#include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 #else
 #include <langinfo.h>
 #include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdlib>
 #endif
@@ -12,7 +16,7 @@
 #include <cstring>
 #include <initializer_list>
 
-namespace console {
+namespace io {
 namespace {
 
 bool equalsIgnoringCase(const char* a, const char* b, std::size_t length)
@@ -52,19 +56,24 @@ bool isSet(const char* value)
 
 } // namespace
 
-Encoding chooseEncoding(const PosixConsole& facts)
+Encoding chooseEncoding(StreamKind output, const PosixLocale& locale)
 {
-    if (!facts.isTerminal) {
+    // The C runtime would pass bytes through a Windows console's code page, which shows
+    // Shift_JIS only on code page 932; characters need no code page.
+    if (output == StreamKind::windowsConsole) {
+        return Encoding::utf16;
+    }
+    if (output != StreamKind::terminal) {
         return Encoding::shiftJis;
     }
-    if (facts.codeset != nullptr) {
-        return isUtf8Codeset(facts.codeset, std::strlen(facts.codeset)) ? Encoding::utf8
-                                                                         : Encoding::shiftJis;
+    if (locale.codeset != nullptr) {
+        return isUtf8Codeset(locale.codeset, std::strlen(locale.codeset)) ? Encoding::utf8
+                                                                           : Encoding::shiftJis;
     }
     // The locale is named but not installed: the C library would fall back to "C", yet the
     // user's terminal follows the name, so its codeset is what the terminal shows. The first
     // non-empty variable wins, as in the C library's own lookup.
-    for (const char* name : {facts.lcAll, facts.lcCtype, facts.lang}) {
+    for (const char* name : {locale.lcAll, locale.lcCtype, locale.lang}) {
         if (isSet(name)) {
             return nameHasUtf8Codeset(name) ? Encoding::utf8 : Encoding::shiftJis;
         }
@@ -72,40 +81,60 @@ Encoding chooseEncoding(const PosixConsole& facts)
     return Encoding::shiftJis;
 }
 
-Encoding chooseEncoding(const WindowsConsole& facts)
-{
-    // The C runtime would pass bytes through the console's code page, which shows Shift_JIS
-    // only on code page 932; characters need no code page.
-    return facts.isConsole ? Encoding::utf16 : Encoding::shiftJis;
-}
-
 #ifdef _WIN32
 
-Encoding consoleEncoding()
+StreamKind streamKind(int fd)
 {
+    // The console's handles, not the descriptors: a console is known by its mode alone.
     DWORD mode = 0;
-    const bool isConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
-    return chooseEncoding(WindowsConsole{isConsole});
+    const DWORD handle = fd == 0 ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE;
+    if (fd <= 1 && GetConsoleMode(GetStdHandle(handle), &mode) != 0) {
+        return StreamKind::windowsConsole;
+    }
+    if (_isatty(fd) != 0) {
+        return StreamKind::terminal;
+    }
+    struct _stat status;
+    return _fstat(fd, &status) == 0 && (status.st_mode & _S_IFREG) != 0 ? StreamKind::file
+                                                                         : StreamKind::other;
+}
+
+Encoding encodingFor(StreamKind output)
+{
+    return chooseEncoding(output, PosixLocale{nullptr, nullptr, nullptr, nullptr});
 }
 
 #else
 
-Encoding consoleEncoding()
+StreamKind streamKind(int fd)
 {
+    if (isatty(fd) == 1) {
+        return StreamKind::terminal;
+    }
+    struct stat status;
+    return fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? StreamKind::file
+                                                              : StreamKind::other;
+}
+
+Encoding encodingFor(StreamKind output)
+{
+    if (output != StreamKind::terminal) {
+        return Encoding::shiftJis;
+    }
     // A locale object of its own, so that the program's locale stays "C" and numbers keep
     // their full stop whatever the user's locale is.
-    PosixConsole facts{isatty(STDOUT_FILENO) == 1, nullptr, std::getenv("LC_ALL"),
-                       std::getenv("LC_CTYPE"), std::getenv("LANG")};
+    PosixLocale locale{nullptr, std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
+                       std::getenv("LANG")};
     const locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
     if (user == static_cast<locale_t>(0)) {
-        return chooseEncoding(facts);
+        return chooseEncoding(output, locale);
     }
-    facts.codeset = nl_langinfo_l(CODESET, user);
-    const Encoding encoding = chooseEncoding(facts);
+    locale.codeset = nl_langinfo_l(CODESET, user);
+    const Encoding encoding = chooseEncoding(output, locale);
     freelocale(user); // the codeset belongs to the locale object, so it is read before this
     return encoding;
 }
 
 #endif
 
-} // namespace console
+} // namespace io

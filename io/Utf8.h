@@ -1,7 +1,7 @@
-// The shape of a UTF-8 character's bytes, for the console code that must not cut one in two.
+// The shape of a UTF-8 character's bytes, for the code that must not cut one in two.
 #pragma once
 
-namespace console::utf8 {
+namespace io::utf8 {
 
 // Returns true for a byte that continues a character (10xxxxxx).
 constexpr bool isContinuation(unsigned char byte)
@@ -29,4 +29,18 @@ constexpr int sequenceLength(unsigned char lead)
     return lead < 0xf5 ? 4 : 0;
 }
 
-} // namespace console::utf8
+// Returns where the last whole character of [begin, end) ends: before a lead byte whose
+// character the end cuts short, else end.
+constexpr const char* wholeCharactersEnd(const char* begin, const char* end)
+{
+    constexpr int longestCut = 3;
+    for (int back = 1; back <= longestCut && end - back >= begin; ++back) {
+        const auto byte = static_cast<unsigned char>(end[-back]);
+        if (!isContinuation(byte)) {
+            return sequenceLength(byte) > back ? end - back : end;
+        }
+    }
+    return end;
+}
+
+} // namespace io::utf8
