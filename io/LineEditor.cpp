@@ -31,6 +31,8 @@ constexpr int historySize = 1000;
 // character, and it becomes that byte again when the line is handed on.
 constexpr wchar_t escapedByte = 0xDC00;
 
+// Delete, and Home and End as the terminals send them that follow a VT220 (the Linux console,
+// tmux, screen, rxvt); libedit binds the xterm forms and the arrows of its own.
 constexpr std::pair<const wchar_t*, const wchar_t*> keyBindings[] = {
     {L"\033[3~", L"ed-delete-next-char"}, {L"\033[1~", L"ed-move-to-beg"},
     {L"\033[4~", L"ed-move-to-end"},      {L"\033[7~", L"ed-move-to-beg"},
@@ -350,6 +352,9 @@ bool LineEditor::start()
     // el_init puts the terminal in libedit's idea of a line mode; between lines it has its own.
     tcsetattr(inputFd, TCSADRAIN, &originalMode);
     history = history_winit();
+    if (history == nullptr) {
+        return false;
+    }
     HistEventW event;
     history_w(history, &event, H_SETSIZE, historySize);
     history_w(history, &event, H_SETUNIQUE, 1);
@@ -361,13 +366,13 @@ bool LineEditor::start()
     el_wset(editor, EL_ADDFN, L"end-or-delete",
             L"End the input on an empty line, delete or hand the line on",
             &EditorCallbacks::endOrDelete);
-    const auto eof = static_cast<unsigned char>(originalMode.c_cc[VEOF]);
+    // Ctrl-D when the terminal has no end-of-file key.
+    const auto eof = static_cast<unsigned char>(
+        originalMode.c_cc[VEOF] != _POSIX_VDISABLE ? originalMode.c_cc[VEOF] : 0x04);
     const wchar_t key[] = {eof < 0x20 ? L'^' : static_cast<wchar_t>(eof),
                            eof < 0x20 ? static_cast<wchar_t>(eof + 0x40) : L'\0', L'\0'};
     el_wset(editor, EL_BIND, key, L"end-or-delete", static_cast<const wchar_t*>(nullptr));
     output.holdOpenLine();
-    // Delete, and the Home and End of terminals that send them as in a VT220 (the Linux console,
-    // tmux, screen); libedit knows the xterm forms of its own.
     for (const auto& binding : keyBindings) {
         el_wset(editor, EL_BIND, binding.first, binding.second,
                 static_cast<const wchar_t*>(nullptr));

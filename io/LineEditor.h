@@ -28,8 +28,8 @@ public:
     // For standard input and output that are both terminals: returns true when the editor now
     // reads the input, for this build has one and the input terminal is in the mode a person
     // types in (lines edited by the terminal, typed keys echoed); the output then holds its open
-    // line back. Otherwise returns false, and nothing of libedit has been called; nor has it
-    // when it cannot start.
+    // line back. Otherwise returns false, and nothing of libedit has been called (or, when it
+    // could not start, it is ended again and the input is read as without it).
     bool start();
 
 protected:
