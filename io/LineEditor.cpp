@@ -213,17 +213,17 @@ bool holdsNonSpace(const std::wstring& text)
 
 // The functions libedit calls back, with the editor they belong to.
 struct EditorCallbacks {
-    static LineEditor& of(EditLine* el)
+    static LineEditorInput& of(EditLine* el)
     {
         void* data = nullptr;
         el_wget(el, EL_CLIENTDATA, &data);
-        return *static_cast<LineEditor*>(data);
+        return *static_cast<LineEditorInput*>(data);
     }
 
     static wchar_t* prompt(EditLine* el) { return &of(el).prompt[0]; }
 
     // Takes the next character from the bytes read; false when they do not yet make one.
-    static bool takeCharacter(LineEditor& self, wchar_t& c)
+    static bool takeCharacter(LineEditorInput& self, wchar_t& c)
     {
         std::string& bytes = self.pending;
         const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -246,7 +246,7 @@ struct EditorCallbacks {
     // failed. A signal that continued the program or resized the terminal redraws the line.
     static int readCharacter(EditLine* el, wchar_t* c)
     {
-        LineEditor& self = of(el);
+        LineEditorInput& self = of(el);
         if (editingModeKnown == 0) {
             editingModeKnown = tcgetattr(inputFd, &editingMode) == 0 ? 1 : 0;
         }
@@ -261,12 +261,12 @@ struct EditorCallbacks {
                 continue;
             }
             if (got == 0) {
-                self.end = LineEditor::End::input;
+                self.end = LineEditorInput::End::input;
                 return 0;
             }
             if (errno != EINTR) {
                 self.readFailure = errno;
-                self.end = LineEditor::End::failed;
+                self.end = LineEditorInput::End::failed;
                 return -1;
             }
             if (resized != 0) {
@@ -287,7 +287,7 @@ struct EditorCallbacks {
     {
         const LineInfoW* line = el_wline(el);
         if (line->buffer == line->lastchar) {
-            of(el).end = LineEditor::End::typed;
+            of(el).end = LineEditorInput::End::typed;
             return CC_EOF;
         }
         if (line->cursor < line->lastchar) {
@@ -301,14 +301,14 @@ struct EditorCallbacks {
 
 #endif
 
-LineEditor::LineEditor(OutputBuffer& shown, bool showsUtf8) : output(shown), utf8(showsUtf8)
+LineEditorInput::LineEditorInput(OutputBuffer& shown, bool showsUtf8) : output(shown), utf8(showsUtf8)
 {
     setg(nullptr, nullptr, nullptr);
 }
 
 #ifdef NORMCALC_LINE_EDITING
 
-LineEditor::~LineEditor()
+LineEditorInput::~LineEditorInput()
 {
     if (editor != nullptr) {
         // With editing off, libedit leaves the terminal alone at its end (it would discard the
@@ -329,7 +329,7 @@ LineEditor::~LineEditor()
     }
 }
 
-bool LineEditor::start()
+bool LineEditorInput::start()
 {
     termios mode{};
     if (tcgetattr(inputFd, &mode) != 0 || (mode.c_lflag & (ICANON | ECHO)) != (ICANON | ECHO)) {
@@ -380,7 +380,7 @@ bool LineEditor::start()
     return true;
 }
 
-LineEditor::int_type LineEditor::underflow()
+LineEditorInput::int_type LineEditorInput::underflow()
 {
     if (gptr() < egptr()) {
         return traits_type::to_int_type(*gptr());
@@ -399,7 +399,7 @@ LineEditor::int_type LineEditor::underflow()
     return readPlain();
 }
 
-LineEditor::int_type LineEditor::readPlain()
+LineEditorInput::int_type LineEditorInput::readPlain()
 {
     line.resize(plainLineCapacity);
     for (;;) {
@@ -419,7 +419,7 @@ LineEditor::int_type LineEditor::readPlain()
     }
 }
 
-LineEditor::int_type LineEditor::readEdited(const std::string& text)
+LineEditorInput::int_type LineEditorInput::readEdited(const std::string& text)
 {
     prompt.assign(text.begin(), text.end());
     end = End::none;
@@ -461,14 +461,14 @@ LineEditor::int_type LineEditor::readEdited(const std::string& text)
 
 #else
 
-LineEditor::~LineEditor() = default;
+LineEditorInput::~LineEditorInput() = default;
 
-bool LineEditor::start()
+bool LineEditorInput::start()
 {
     return false;
 }
 
-LineEditor::int_type LineEditor::underflow()
+LineEditorInput::int_type LineEditorInput::underflow()
 {
     return traits_type::eof();
 }

@@ -16,14 +16,14 @@ namespace io {
 // started, with the open line the output holds back (Flushing::openLineHeld) as the prompt.
 // The history lives in memory only; no file or setting is read or written. The end of the
 // input (the terminal's end-of-file key on an empty line) is the end of file.
-class LineEditor : public InputBuffer {
+class LineEditorInput : public InputBuffer {
 public:
     // utf8 when the terminal shows UTF-8; else every byte typed is a character of its own, which
     // edits ASCII as usual and hands every other byte on unchanged.
-    LineEditor(OutputBuffer& output, bool utf8);
-    ~LineEditor() override;
-    LineEditor(const LineEditor&) = delete;
-    LineEditor& operator=(const LineEditor&) = delete;
+    LineEditorInput(OutputBuffer& output, bool utf8);
+    ~LineEditorInput() override;
+    LineEditorInput(const LineEditorInput&) = delete;
+    LineEditorInput& operator=(const LineEditorInput&) = delete;
 
     // For standard input and output that are both terminals: returns true when the editor now
     // reads the input, for this build has one and the input terminal is in the mode a person

@@ -40,10 +40,10 @@ InputBuffer& StandardStreams::inputFor(StreamKind kind)
     }
 #endif
     if (kind == StreamKind::terminal && outputKind == StreamKind::terminal) {
-        if (lineEditor.emplace(outputBuffer, textEncoding == Encoding::utf8).start()) {
-            return *lineEditor;
+        if (editorInput.emplace(outputBuffer, textEncoding == Encoding::utf8).start()) {
+            return *editorInput;
         }
-        lineEditor.reset();
+        editorInput.reset();
     }
     return descriptorInput.emplace(standardInput);
 }

@@ -53,7 +53,7 @@ private:
     WindowsConsoleSink consoleSink;
 #endif
     OutputBuffer outputBuffer;
-    std::optional<LineEditor> lineEditor;
+    std::optional<LineEditorInput> editorInput;
     std::optional<DescriptorInput> descriptorInput;
 #ifdef _WIN32
     std::optional<WindowsConsoleInput> consoleInput;
