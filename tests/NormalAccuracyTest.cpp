@@ -85,7 +85,7 @@ TEST(NormalCdfAccuracy, PrintedDigitsAreTheTrueOnesWhereTheBoundDeterminesThem)
         }
     }
     // Every row: the tail form's relative error is far below the sixth digit, and from -3 up
-    // no row lies within the rules' absolute error of a point where the digits change. The
+    // no row lies within the direct form's absolute error of a point where the digits change. The
     // count keeps the check from going empty unnoticed.
     EXPECT_EQ(checked, int(std::size(reference::cdf)));
 }
@@ -158,7 +158,7 @@ TEST(NormalCdfAccuracy, TheFormsJoinWithinTheirErrors)
 // must be the true one, dp / phi(z), within the error bounds of both sides.
 TEST(NormalCdfInverseAccuracy, TheRoadsJoinWithinTheirErrors)
 {
-    // Phi(-3), where the root leaves the rules' form, Phi(3) (mpmath), and the smallest p.
+    // Phi(-3), where the root leaves the direct form, Phi(3) (mpmath), and the smallest p.
     const double joins[] = {0.0013498980316300946, 0.9986501019683699,
                             std::numeric_limits<double>::min()};
     for (double join : joins) {

@@ -1,4 +1,4 @@
-// Phi and its inverse as the rules' own form computes them, bit for bit, on the range where
+// Phi and its inverse as the direct form computes them, bit for bit, on the range where
 // the calculator keeps those bits: z from -3 up, and p from Phi(-3) to Phi(3).
 //
 // Recorded from the build of commit 1b15e68 (GCC 12, x86-64 Linux, glibc exp), whose Phi was

@@ -1,5 +1,5 @@
 // Phi, its inverse and the density: printed values, exact cases, symmetry, the bits kept from
-// the rules' own form, the joins between forms, the cost of the tail and the range of p.
+// the direct form, the joins between forms, the cost of the tail and the range of p.
 #include "CountedKernel.h"
 #include "Expected.h"
 #include "NormalKeptResults.h"
@@ -105,7 +105,7 @@ struct Cost {
     long evaluations;
 };
 
-// Kernel evaluations of one Phi, 18 per refinement. The rules' form costs 7 refinements for
+// Kernel evaluations of one Phi, 18 per refinement. The direct form costs 7 refinements for
 // |z| in (2, 4), 15 in [4, 8), 31 in [8, 16) and so on, doubling with |z|; the lower tail
 // must cost at most twice that in (-5, -3) and no more than it did before below -5 (14
 // refinements at -6, 12 at -7, 8 from -8 down). Below -40 nothing is integrated.
@@ -116,7 +116,7 @@ const Cost tailCosts[] = {
     {-1e308, 0},
 };
 
-TEST(NormalCdf, TheLowerTailCostsAtMostTwiceTheRulesFormAndNoMoreThanBefore)
+TEST(NormalCdf, TheLowerTailCostsAtMostTwiceTheDirectFormAndNoMoreThanBefore)
 {
     for (const Cost& row : tailCosts) {
         counted::evaluations = 0;
@@ -124,7 +124,7 @@ TEST(NormalCdf, TheLowerTailCostsAtMostTwiceTheRulesFormAndNoMoreThanBefore)
         EXPECT_EQ(counted::evaluations, row.evaluations) << "z = " << row.z;
         EXPECT_EQ(p, normalCdf(row.z)) << "z = " << row.z;
     }
-    // Every z of the band where the tail took over from the rules' form.
+    // Every z of the band where the tail took over from the direct form.
     for (double z = -3.0005; z > -5.0; z -= 0.001) {
         counted::evaluations = 0;
         normalCdfWithKernels(countedKernel, countedScaledKernel, z);
@@ -145,7 +145,7 @@ void expectKept(double result, double kept, double z)
 #endif
 }
 
-TEST(NormalCdf, KeepsTheRulesBitsFromMinusThreeUp)
+TEST(NormalCdf, KeepsTheDirectFormsBitsFromMinusThreeUp)
 {
     for (const kept::Bits& row : kept::cdf) {
         expectKept(normalCdf(row.input), row.result, row.input);
@@ -191,14 +191,14 @@ TEST(NormalCdfInverse, OneInTenBillionStillComesThroughTheFallback)
     EXPECT_EQ(printed(z), "-6.36134");
 }
 
-TEST(NormalCdfInverse, KeepsTheRulesBitsFromPhiOfMinusThreeToPhiOfThree)
+TEST(NormalCdfInverse, KeepsTheDirectFormsBitsFromPhiOfMinusThreeToPhiOfThree)
 {
     for (const kept::Bits& row : kept::cdfInverse) {
         EXPECT_EQ(normalCdfInverse(row.input), row.result) << std::hexfloat << "p = " << row.input;
     }
 }
 
-// Phi by the rules' own form for every z, 0.5 plus or minus the integral between 0 and z, as
+// Phi by the direct form for every z, 0.5 plus or minus the integral between 0 and z, as
 // it was before the lower tail got a form of its own; for |z| up to 1e4.
 double rulesCdf(double z)
 {
@@ -213,7 +213,7 @@ double rulesCdf(double z)
     return 0.5 - integrator.integrate(z, 0.0, gaussKernel) / std::sqrt(2.0 * pi);
 }
 
-TEST(NormalCdf, TheRulesFormInTheseTestsIsTheRecordedOne)
+TEST(NormalCdf, TheDirectFormInTheseTestsIsTheRecordedOne)
 {
     for (const kept::Bits& row : kept::cdf) {
         if (std::fabs(row.input) <= 1e4) {
@@ -224,8 +224,8 @@ TEST(NormalCdf, TheRulesFormInTheseTestsIsTheRecordedOne)
 
 // The kept bits on a far denser grid than the recorded one, from Phi(-3) to 0.5 and from 0.5
 // to Phi(3) (0.998650101968369905473, mpmath): Newton's method reaches these roots from the
-// median, without passing them, so Phi is evaluated only where it keeps the rules' form.
-TEST(NormalCdfInverse, KeepsTheRulesBitsOnADenseGrid)
+// median, without passing them, so Phi is evaluated only where it keeps the direct form.
+TEST(NormalCdfInverse, KeepsTheDirectFormsBitsOnADenseGrid)
 {
     const double lowest = 0.0013498980316300946;
     const double highest = 0.9986501019683699;
