@@ -68,8 +68,9 @@ set(CPACK_PACKAGE_CHECKSUM SHA256)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
-# The libraries the executable links (libc6, libstdc++6, libgcc-s1), with the versions the
-# build machine's symbols need, as dpkg-shlibdeps (Debian: dpkg-dev) reads them.
+# The libraries the executable links (libc6, libstdc++6, libgcc-s1, and libedit2 for the line
+# editing), with the versions the build machine's symbols need, as dpkg-shlibdeps (Debian:
+# dpkg-dev) reads them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 if(NORMCALC_DEBIAN_PACKAGE)

@@ -93,15 +93,25 @@ OutputBuffer::~OutputBuffer()
     finish();
 }
 
-bool OutputBuffer::writeOut(bool final)
+const char* OutputBuffer::wholeCharactersEnd() const
+{
+    return sink.takesWholeCharacters() ? utf8::wholeCharactersEnd(pbase(), pptr()) : pptr();
+}
+
+char* OutputBuffer::lastLineEnd() const
+{
+    char* at = pptr();
+    while (at > pbase() && at[-1] != '\n') {
+        --at;
+    }
+    return at;
+}
+
+bool OutputBuffer::writeOut(const char* end)
 {
     if (failure != 0) {
         return false;
     }
-    // Cut off for good, an incomplete character is written too: a console shows it as U+FFFD.
-    const char* end = final || !sink.takesWholeCharacters()
-                          ? pptr()
-                          : utf8::wholeCharactersEnd(pbase(), pptr());
     const auto length = static_cast<std::size_t>(end - pbase());
     const auto kept = static_cast<std::size_t>(pptr() - end);
     if (length > 0) {
@@ -120,12 +130,14 @@ bool OutputBuffer::writeOut(bool final)
 
 bool OutputBuffer::finish()
 {
-    return writeOut(true);
+    // Cut off for good, an incomplete character is written too: a console shows it as U+FFFD.
+    return writeOut(pptr());
 }
 
 OutputBuffer::int_type OutputBuffer::overflow(int_type c)
 {
-    if (!writeOut(false)) {
+    // After a failure there is no buffer left to look into.
+    if (failure != 0 || !writeOut(wholeCharactersEnd())) {
         return traits_type::eof();
     }
     // At most three bytes of an incomplete character are kept, so there is room now.
@@ -145,7 +157,8 @@ int OutputBuffer::sync()
     if (flushing == Flushing::inBlocks) {
         return 0;
     }
-    return writeOut(false) ? 0 : -1;
+    const char* end = flushing == Flushing::openLineHeld ? lastLineEnd() : wholeCharactersEnd();
+    return writeOut(end) ? 0 : -1;
 }
 
 } // namespace io

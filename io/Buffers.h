@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <streambuf>
+#include <string>
 
 namespace io {
 
@@ -65,8 +66,10 @@ private:
 };
 
 // When the collected output is written: at every flush (each std::endl and every wait for
-// input), or only when a block is full and at the end, for a file of queries nobody watches.
-enum class Flushing { atLineEnds, inBlocks };
+// input), or only when a block is full and at the end, for a file of queries nobody watches;
+// or, for a line editor that shows the open line as its prompt, the complete lines at every
+// flush while the open line waits until more output follows it, the editor takes it, or the end.
+enum class Flushing { atLineEnds, inBlocks, openLineHeld };
 
 // Collects output and hands it to a sink. After the first failed write it keeps the reason,
 // drops what it holds and fails every later write and flush, so that its ostream goes bad and
@@ -85,6 +88,13 @@ public:
     // Returns the error number of the failed write, or 0 while every write has succeeded.
     int error() const { return failure; }
 
+    // Holds the open line back from now on (Flushing::openLineHeld).
+    void holdOpenLine() { flushing = Flushing::openLineHeld; }
+    // Returns the output collected after the last line end: the prompt once flushed, when held.
+    std::string openLine() const { return std::string(lastLineEnd(), pptr()); }
+    // Forgets the output after the last line end: a line editor has shown it in its place.
+    void dropOpenLine() { pbump(static_cast<int>(lastLineEnd() - pptr())); }
+
     // The most bytes collected: a block of a file of queries, in a few dozen system calls.
     static constexpr int capacity = 1 << 16;
 
@@ -93,8 +103,13 @@ protected:
     int sync() override;
 
 private:
-    // Writes what is collected, keeping a character cut short at the end unless final.
-    bool writeOut(bool final);
+    // Writes what is collected up to end and keeps the rest; false once a write has failed.
+    bool writeOut(const char* end);
+    // The end of what can be written now: all of it, or up to a character cut short for a
+    // sink that takes whole characters.
+    const char* wholeCharactersEnd() const;
+    // The end of the last complete line collected, or pbase() when there is none.
+    char* lastLineEnd() const;
 
     Sink& sink;
     Flushing flushing;

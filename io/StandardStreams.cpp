@@ -39,7 +39,12 @@ InputBuffer& StandardStreams::inputFor(StreamKind kind)
         return consoleInput.emplace();
     }
 #endif
-    static_cast<void>(kind);
+    if (kind == StreamKind::terminal && outputKind == StreamKind::terminal) {
+        if (editorInput.emplace(outputBuffer, textEncoding == Encoding::utf8).start()) {
+            return *editorInput;
+        }
+        editorInput.reset();
+    }
     return descriptorInput.emplace(standardInput);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "io/Buffers.h"
+#include "io/LineEditor.h"
 #include "io/Platform.h"
 #include "io/WindowsConsole.h"
 
@@ -16,8 +17,9 @@ namespace io {
 // terminal or console), else atLineEnds: a person at a terminal sees every line at once.
 Flushing flushingFor(StreamKind input, StreamKind output);
 
-// Standard input and output: a Windows console as characters, anything else (a terminal, a
-// pipe or a file) as bytes.
+// Standard input and output: a Windows console as characters, a person's terminal on both a
+// line at a time through the line editor, anything else (a pipe, a file, one terminal) as
+// bytes.
 class StandardStreams {
 public:
     StandardStreams();
@@ -51,6 +53,7 @@ private:
     WindowsConsoleSink consoleSink;
 #endif
     OutputBuffer outputBuffer;
+    std::optional<LineEditorInput> editorInput;
     std::optional<DescriptorInput> descriptorInput;
 #ifdef _WIN32
     std::optional<WindowsConsoleInput> consoleInput;

@@ -12,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -91,6 +92,79 @@ std::string screenText(const std::string& written)
     return text;
 }
 
+
+std::string screen(const std::string& written)
+{
+    constexpr std::size_t columns = 80;
+    // A cell holds its character's bytes; the second column of a wide character holds none.
+    std::vector<std::vector<std::string>> rows(1);
+    std::size_t row = 0;
+    std::size_t column = 0;
+    auto cells = [&]() -> std::vector<std::string>& {
+        rows.resize(std::max(rows.size(), row + 1));
+        rows[row].resize(std::max(rows[row].size(), columns), " ");
+        return rows[row];
+    };
+    for (std::size_t i = 0; i < written.size();) {
+        const auto c = static_cast<unsigned char>(written[i]);
+        if (c == '\r' || c == '\n' || c == '\b' || c == '\a') {
+            column = c == '\r' ? 0 : c == '\b' && column > 0 ? column - 1 : column;
+            row += c == '\n' ? 1 : 0;
+            ++i;
+            continue;
+        }
+        if (c == '\x1b' && i + 1 < written.size() && written[i + 1] == '[') {
+            std::size_t end = i + 2;
+            while (end < written.size() && (written[end] < '@' || written[end] > '~')) {
+                ++end;
+            }
+            const std::string parameters = written.substr(i + 2, end - i - 2);
+            const std::size_t n = parameters.empty() || parameters[0] == '?'
+                                      ? 1 : std::stoul(parameters);
+            std::vector<std::string>& line = cells();
+            switch (end < written.size() ? written[end] : '\0') {
+            case 'C': column = std::min(column + n, columns - 1); break;
+            case 'D': column -= std::min(column, n); break;
+            case 'G': column = std::min(n, columns) - 1; break;
+            case 'K': std::fill(line.begin() + static_cast<long>(column), line.end(), " "); break;
+            }
+            i = end + 1;
+            continue;
+        }
+        // One UTF-8 character, or one byte that starts none.
+        const std::size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc0 ? 2 : 1;
+        const bool whole = i + length <= written.size() &&
+                           std::all_of(written.begin() + static_cast<long>(i) + 1,
+                                       written.begin() + static_cast<long>(i + length),
+                                       [](char b) { return (b & 0xc0) == 0x80; });
+        const std::size_t taken = whole ? length : 1;
+        const unsigned code = whole && length == 3
+                                  ? (c & 0x0fu) << 12 | (written[i + 1] & 0x3fu) << 6 |
+                                        (written[i + 2] & 0x3fu)
+                                  : 0;
+        const bool wide = (code >= 0x2e80 && code <= 0xa4cf) || (code >= 0xff00 && code <= 0xff60);
+        std::vector<std::string>& line = cells();
+        line[column] = written.substr(i, taken);
+        if (wide && column + 1 < columns) {
+            line[++column] = "";
+        }
+        column = std::min(column + 1, columns - 1);
+        i += taken;
+    }
+    std::string text;
+    for (const std::vector<std::string>& line : rows) {
+        std::string shown;
+        for (const std::string& cell : line) {
+            shown += cell;
+        }
+        text += shown.substr(0, shown.find_last_not_of(' ') + 1) + "\n";
+    }
+    while (text.size() >= 2 && text.compare(text.size() - 2, 2, "\n\n") == 0) {
+        text.pop_back();
+    }
+    return text;
+}
+
 namespace {
 
 // How often the run looks at the program's streams, its state and its end.
@@ -149,7 +223,11 @@ pid_t start(const Plumbing& plumbing, const int (&streams)[3], int slave)
     std::vector<std::string> settings = plumbing.environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
         const std::string setting = *variable;
-        if (setting.rfind("LANG=", 0) != 0 && setting.rfind("LC_", 0) != 0) {
+        const std::string name = setting.substr(0, setting.find('=') + 1);
+        const bool replaced =
+            std::any_of(plumbing.environment.begin(), plumbing.environment.end(),
+                        [&](const std::string& mine) { return mine.rfind(name, 0) == 0; });
+        if (setting.rfind("LANG=", 0) != 0 && setting.rfind("LC_", 0) != 0 && !replaced) {
             settings.push_back(setting);
         }
     }

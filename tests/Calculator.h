@@ -55,7 +55,8 @@ struct Plumbing {
     Input input = Input::file;
     Output output = Output::file;
     // Locale settings such as "LANG=C.UTF-8", in place of every LANG and LC_ variable the tests
-    // have; the rest of the environment is passed on.
+    // have, and others such as "TERM=xterm" in place of the tests' own; the rest of the
+    // environment is passed on.
     std::vector<std::string> environment = {};
     Terminal terminal = Terminal::raw;
     // The terminal's output stopped (as by Ctrl-S) until the calculator waits on it.
@@ -78,5 +79,12 @@ std::string transcript(const Program& program, const std::string& written);
 // What a terminal shows of written, as text: every "\r" and control sequence dropped, but for
 // Wine's "move right" over trailing blanks, which becomes that many spaces.
 std::string screenText(const std::string& written);
+
+// The screen of an 80-column terminal after written, as a line editor redraws it: its lines
+// without trailing blanks, each ended by "\n". It follows "\r", "\n", "\b" and the sequences
+// that set the column, move it and erase to the end of the line.
+// The CJK characters (U+2E80 to U+A4CF) and the full-width forms (U+FF00 to U+FF60) take two
+// columns, every other character and every byte that is no UTF-8 one.
+std::string screen(const std::string& written);
 
 } // namespace calculator

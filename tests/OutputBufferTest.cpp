@@ -74,9 +74,10 @@ TEST(OutputBuffer, WritesAtLineEndsOrInBlocks)
     const Row rows[] = {
         {Flushing::atLineEnds, 0, line, line},
         {Flushing::inBlocks, 0, 0, block},
+        {Flushing::openLineHeld, 0, line, line},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.flushing == Flushing::atLineEnds ? "at line ends" : "in blocks");
+        SCOPED_TRACE(static_cast<int>(row.flushing));
         RecordingSink sink(false);
         OutputBuffer buffer(sink, row.flushing);
         std::ostream out(&buffer);
@@ -115,17 +116,18 @@ TEST(OutputBuffer, ACharacterCutOffAtTheEndIsWrittenLast)
     EXPECT_EQ(sink.writes[1], "\xe7\xb5");
 }
 
-// Whether its output is written at line ends or in blocks, a refused write fails the stream
-// for good: at once at a line end, else at the end.
+// However its output is written, a refused write fails the stream for good: at once at a line
+// end, in blocks at the end.
 TEST(OutputBuffer, ARefusedWriteFailsTheStreamForGood)
 {
-    for (const Flushing flushing : {Flushing::atLineEnds, Flushing::inBlocks}) {
+    for (const Flushing flushing :
+         {Flushing::atLineEnds, Flushing::inBlocks, Flushing::openLineHeld}) {
         RecordingSink sink;
         sink.refusal = ENOSPC;
         OutputBuffer buffer(sink, flushing);
         std::ostream out(&buffer);
         out << "p = 0.5" << std::endl;
-        EXPECT_EQ(out.bad(), flushing == Flushing::atLineEnds);
+        EXPECT_EQ(out.bad(), flushing != Flushing::inBlocks);
         EXPECT_FALSE(buffer.finish());
         EXPECT_EQ(buffer.error(), ENOSPC);
         // The sink takes writes again, but what failed once stays failed: nothing more is
@@ -137,6 +139,28 @@ TEST(OutputBuffer, ARefusedWriteFailsTheStreamForGood)
         EXPECT_FALSE(buffer.finish());
         EXPECT_EQ(sink.writes.size(), 1U);
     }
+}
+
+// For a line editor the open line waits at a flush: the editor shows it as its prompt and drops
+// it, or more output comes first and takes it along, or the end writes it.
+TEST(OutputBuffer, TheHeldOpenLineIsThePromptOrGoesOutWithTheNextLine)
+{
+    RecordingSink sink(false);
+    OutputBuffer buffer(sink, Flushing::atLineEnds);
+    buffer.holdOpenLine();
+    std::ostream out(&buffer);
+    out << "9: a\nNo. = " << std::flush;
+    EXPECT_EQ(sink.received, "9: a\n");
+    EXPECT_EQ(buffer.openLine(), "No. = ");
+    buffer.dropOpenLine();
+    out << "\nz = " << std::flush;
+    EXPECT_EQ(sink.received, "9: a\n\n");
+    out << "p = 0.975002" << std::endl;
+    EXPECT_EQ(sink.received, "9: a\n\nz = p = 0.975002\n");
+    EXPECT_EQ(buffer.openLine(), "");
+    out << "No. = ";
+    EXPECT_TRUE(buffer.finish());
+    EXPECT_EQ(sink.received, "9: a\n\nz = p = 0.975002\nNo. = ");
 }
 
 } // namespace

@@ -127,3 +127,79 @@ TEST(Terminal, FileInputOnATerminalIsWrittenLineByLine)
 }
 
 } // namespace
+
+namespace {
+
+// Keys as an xterm sends them; Home and End as tmux, screen and the Linux console do.
+const std::string left = "\x1b[D";
+const std::string right = "\x1b[C";
+const std::string up = "\x1b[A";
+const std::string home = "\x1b[1~";
+const std::string end = "\x1b[4~";
+const std::string deleteKey = "\x1b[3~";
+const std::string endOfFile = "\x04";
+
+// The screen after a menu whose prompt got no answer, as screen() gives it without the blank.
+std::string unanswered(const std::string& menu)
+{
+    return menu.substr(0, menu.size() - 1) + "\n";
+}
+
+struct Keys {
+    const char* what;
+    const char* locale;
+    std::vector<calculator::Typed> typed; // each piece once its prompt shows
+    std::string screen;
+    int status;
+};
+
+// A person at a cooked terminal edits each line before it is read; what the screen shows at the
+// end, and the status, are what they would be had the edited line been typed straight. Results
+// as in the session above; "\U+DC82" is how the editor shows a byte that is no character.
+TEST(Terminal, TypedLinesAreEditedAndRecalled)
+{
+#ifndef NORMCALC_LINE_EDITING
+    GTEST_SKIP() << "built without line editing";
+#endif
+    const std::string menu = utf8Menu;
+    const std::string zToP = "\n\nz = p = 0.975002\n\n";
+    const Keys table[] = {
+        {"Left and Right", "LANG=C.UTF-8",
+         {{"1\n", 1, "No. = "},
+          {"1.6" + left + left + right + "9\n", 1, "z = "},
+          {"9\n", 1, "No. = "}},
+         menu + "1\n\nz = 1.96\np = 0.975002\n\n" + menu + "9\n", 0},
+        {"Home, Delete and End", "LANG=C.UTF-8",
+         {{"2\n", 1, "No. = "},
+          {"x975" + home + deleteKey + "0." + end + "0\n", 1, "p = "},
+          {"9\n", 1, "No. = "}},
+         menu + "2\n\np = 0.9750\nz = 1.95996\n\n" + menu + "9\n", 0},
+        {"two answers on one line, recalled by Up; Ctrl-D at the menu", "LANG=C.UTF-8",
+         {{"1 1.96\n", 1, "No. = "}, {up + "\n", 1, "No. = "}, {endOfFile, 1, "No. = "}},
+         menu + "1 1.96" + zToP + menu + "1 1.96" + zToP + unanswered(menu), 0},
+        {"Ctrl-D at the z prompt", "LANG=C.UTF-8",
+         {{"1\n", 1, "No. = "}, {endOfFile, 1, "z = "}}, menu + "1\n\nz =\n", 1},
+        {"Ctrl-D at the p prompt", "LANG=C.UTF-8",
+         {{"2\n", 1, "No. = "}, {endOfFile, 1, "p = "}}, menu + "2\n\np =\n", 1},
+        {"full-width answers", "LANG=C.UTF-8",
+         {{u8"１　１．９６\n", 1, "No. = "}, {"9\n", 1, "No. = "}},
+         menu + u8"１　１．９６" + zToP + menu + "9\n", 0},
+        {"C locale: ASCII edited, a Shift_JIS full-width 1 kept", "LANG=C",
+         {{"\x82\x50 1.6" + left + "9\n", 1, "No. = "}, {"9\n", 1, "No. = "}},
+         shiftJisMenu + "\\U+DC82P 1.96" + zToP + shiftJisMenu + "9\n", 0},
+    };
+    for (const Keys& row : table) {
+        SCOPED_TRACE(row.what);
+        Plumbing plumbing;
+        plumbing.input = Input::terminal;
+        plumbing.output = Output::terminal;
+        plumbing.terminal = calculator::Terminal::cooked;
+        plumbing.environment = {row.locale, "TERM=xterm"};
+        const calculator::Run run = calculator::run(row.typed, plumbing);
+        ASSERT_TRUE(run.finished) << "no end within the time limit; got: " << run.out;
+        EXPECT_EQ(calculator::screen(run.out), row.screen);
+        EXPECT_EQ(run.status, row.status);
+    }
+}
+
+} // namespace
