@@ -77,3 +77,30 @@ if(NORMCALC_DEBIAN_PACKAGE)
 endif()
 
 include(CPack)
+
+# The checks of the install and of the packages (tests/PackageTest.sh), labelled package: run by
+# the test presets package and zip once CPack has made the packages.
+if(NORMCALC_DEBIAN_PACKAGE OR (WIN32 AND NORMCALC_BUILD_TESTS))
+  enable_testing()
+  set(package_test ${PROJECT_SOURCE_DIR}/tests/PackageTest.sh)
+  set(package_license ${PROJECT_SOURCE_DIR}/LICENSE)
+  if(WIN32)
+    add_test(NAME Package.WindowsExecutable
+      COMMAND ${package_test} exe $<TARGET_FILE:normcalc> ${PROJECT_VERSION} ${CMAKE_OBJDUMP}
+        ${CMAKE_RC_COMPILER})
+    add_test(NAME Package.WindowsZip
+      COMMAND ${package_test} zip ${PROJECT_BINARY_DIR} ${PROJECT_VERSION} ${package_license}
+        $<TARGET_FILE:normcalc> ${CMAKE_CROSSCOMPILING_EMULATOR})
+    set(package_tests Package.WindowsExecutable Package.WindowsZip)
+  else()
+    add_test(NAME Package.InstallsTheCalculatorAndItsPage
+      COMMAND ${package_test} install ${PROJECT_BINARY_DIR})
+    add_test(NAME Package.DebianPackage
+      COMMAND ${package_test} deb ${PROJECT_BINARY_DIR} ${PROJECT_VERSION} ${package_license})
+    add_test(NAME Package.LintianReportsNothing
+      COMMAND ${package_test} lintian ${PROJECT_BINARY_DIR} ${PROJECT_VERSION})
+    set(package_tests Package.InstallsTheCalculatorAndItsPage Package.DebianPackage
+      Package.LintianReportsNothing)
+  endif()
+  set_tests_properties(${package_tests} PROPERTIES LABELS package TIMEOUT 120)
+endif()

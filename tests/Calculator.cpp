@@ -15,8 +15,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 extern char** environ;
 
@@ -24,8 +26,19 @@ namespace calculator {
 
 Program tested()
 {
-    // NORMCALC_EMULATOR is a list of quoted words, each followed by a comma.
-    Program program{NORMCALC_EXE, {NORMCALC_EMULATOR}, false};
+#ifdef NORMCALC_FOREIGN_RUNNER
+    // Another build's executable, named when the tests run, so that one build of these tests
+    // serves every foreign executable; its emulator's words are separated by spaces.
+    const char* executable = std::getenv("NORMCALC_FOREIGN_EXE");
+    const char* emulator = std::getenv("NORMCALC_FOREIGN_EMULATOR");
+    Program program{executable != nullptr ? executable : "", {}, false};
+    std::istringstream words(emulator != nullptr ? emulator : "");
+    for (std::string word; words >> word;) {
+        program.emulator.push_back(word);
+    }
+#else
+    Program program{NORMCALC_EXE, {}, false};
+#endif
 #ifdef NORMCALC_WINDOWS_BUILD
     program.windows = true;
 #endif
@@ -179,6 +192,11 @@ Run run(const std::string& input, const Plumbing& plumbing)
 
 Run run(const std::vector<Typed>& input, const Plumbing& plumbing)
 {
+    if (plumbing.program.executable.empty()) {
+        ADD_FAILURE() << "no executable to run: NORMCALC_FOREIGN_EXE names it (the test presets "
+                         "wine, aarch64-long-session and no-fma-long-session set it)";
+        return {};
+    }
     // The process id keeps apart test runs from several builds on one machine.
     const std::string base = testing::TempDir() + "normcalc_" + std::to_string(getpid());
     const std::string inFile = base + ".in";

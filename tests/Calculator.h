@@ -30,7 +30,8 @@ struct Program {
     bool windows = false;
 };
 
-// The program the tests were built for.
+// The program the tests were built for; in a build for another build's executable, the one that
+// NORMCALC_FOREIGN_EXE names when they run, through NORMCALC_FOREIGN_EMULATOR (empty if unset).
 Program tested();
 
 // A piece of input, repeated: written once the output so far shows awaited, when given.
