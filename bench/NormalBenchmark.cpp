@@ -1,12 +1,14 @@
 // The cost of Phi and its inverse against two references measured in the same run: the exp
 // floor (the very std::exp calls the computation makes, alone) and the closed form by erfc.
 #include "distribution/NormalDetail.h"
+#include "tests/HardestInputs.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -178,6 +180,59 @@ void registerCdfInverse(double p, const std::string& text)
     add(name + "/erfcSearch", cdfInverseClosedForm, record);
 }
 
+// The batch of docs/performance.md: 30,000 z in [-8, 8] and 3,000 p in [0.001, 0.999].
+std::vector<double> batchZ()
+{
+    std::vector<double> zs;
+    for (int i = 0; i < 30000; ++i) {
+        zs.push_back(-8.0 + 16.0 * i / 29999.0);
+    }
+    return zs;
+}
+
+std::vector<double> batchP()
+{
+    std::vector<double> ps;
+    for (int i = 1; i <= 3000; ++i) {
+        ps.push_back(0.001 + 0.998 * (i - 1) / 2999.0);
+    }
+    return ps;
+}
+
+// The batch's computations, through cdf and cdfInverse.
+template <double (*cdf)(double), double (*cdfInverse)(double)>
+void batch(benchmark::State& state)
+{
+    const std::vector<double> zs = batchZ();
+    const std::vector<double> ps = batchP();
+    for (auto _ : state) {
+        double sum = 0.0;
+        for (double z : zs) {
+            sum += cdf(z);
+        }
+        for (double p : ps) {
+            sum += cdfInverse(p);
+        }
+        const double total = sum;
+        benchmark::DoNotOptimize(total);
+    }
+}
+
+// The first hardest input of each band of the generated table (40 rows a band): each takes a
+// decision by the accurate Phi.
+void registerDecisions()
+{
+    constexpr std::size_t rowsPerBand = 40;
+    for (std::size_t i = 0; i < std::size(hardest::cdf); i += rowsPerBand) {
+        add("PhiToPrint(" + label(hardest::cdf[i].x) + ")", timed<normalCdfToPrint>,
+            hardest::cdf[i].x);
+    }
+    for (std::size_t i = 0; i < std::size(hardest::cdfInverse); i += rowsPerBand) {
+        add("PhiInverseToPrint(" + label(hardest::cdfInverse[i].x) + ")",
+            timed<normalCdfInverseToPrint>, hardest::cdfInverse[i].x);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -192,6 +247,12 @@ int main(int argc, char** argv)
     }
     // The largest double below 1, which %g would show as 1.
     registerCdfInverse(1.0 - 0x1p-53, "1-2^-53");
+    registerDecisions();
+    // The slowest inputs: Phi at the tail bound, and the search deepest in the tail.
+    add("PhiToPrint(1e308)", timed<normalCdfToPrint>, 1e308);
+    add("PhiInverseToPrint(2.3e-308)", timed<normalCdfInverseToPrint>, 2.3e-308);
+    add("Batch/fast", batch<normalCdf, normalCdfInverse>);
+    add("Batch/toPrint", batch<normalCdfToPrint, normalCdfInverseToPrint>);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

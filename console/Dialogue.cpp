@@ -67,7 +67,7 @@ CommandEnd commandZToP(Console& console)
     if (const auto end = askNumber(console, "\nz = ", "Invalid value for z.", z)) {
         return *end;
     }
-    const double p = normalCdf(z);
+    const double p = normalCdfToPrint(z);
     console.out << "p = " << p << std::endl << std::endl;
     return CommandEnd::done;
 }
@@ -79,7 +79,7 @@ CommandEnd commandPToZ(Console& console)
         return *end;
     }
     try {
-        const double z = normalCdfInverse(p);
+        const double z = normalCdfInverseToPrint(p);
         console.out << "z = " << z << std::endl << std::endl;
     } catch (const char* message) {
         console.out << console.texts.localize(message) << std::endl;

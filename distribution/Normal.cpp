@@ -9,52 +9,30 @@
 
 namespace {
 
-// The kernel underflows to exactly 0 beyond |x| of about 38.6, so an integral from 0 out to
-// this bound already holds the whole upper tail: taking the limit at the bound for any z
-// beyond it leaves the answer 1 as it is and keeps the work finite (some 33,000 refinements
-// here, against 2^1000 pieces for z = 1e308).
+// The kernel is exactly 0 beyond |x| of about 38.6: Phi of any larger z is that of this
+// bound, which keeps the work finite (docs/accuracy.md, "The direct form").
 constexpr double tailBound = 1e4;
 
-// From 0 down to here Phi is 0.5 minus the integral from z to 0, whose absolute rounding error
-// of about 1e-16 is at most 1e-13 of Phi(-3) = 1.35e-3, well inside the 5e-13 at which six
-// printed digits stay true for every value more than 1e-12 (relative) from a point where they
-// change. Further down that error grows as 1/Phi (7e-10 relative at -5), so below this the
-// lower tail is integrated itself, with a relative error.
-constexpr double lowerTailStart = -3.0;
-
-// The tail below z is integrated as segments, each spanning this many decay lengths 1/|x|
-// of the kernel at its upper end x. Above the integrator's absolute floor (1e-14) a segment
-// narrower than 2 costs 3 refinements: its halves, of 3.9 decay lengths, agree with their own
-// halves to 1e-14. From |x| = 7.75 on the segments are narrower than 1, and there, from about
-// |x| = 7.77, their integrals lie below the floor: the integrator accepts each in one
-// refinement, unchecked, as two rules whose error is below 1e-16 of Phi.
+// Below lowerTailStart the tail is integrated in segments of this many decay lengths 1/|x|,
+// each taken in 3 refinements, or in 1 from |x| = 7.77 out (docs/accuracy.md, "The lower tail").
 constexpr double segmentDecayLengths = 7.75;
-// Up to |x| = 3.9 the decay lengths would make a segment 2 wide or wider, which takes the
-// integrator 7 refinements instead of 3; each half of one this wide is under the widest piece
-// it accepts, 1.0.
+// Near z = -3 a segment stays narrower than 2, which would take 7 refinements instead of 3.
 constexpr double widestSegment = 1.99;
-// The tail ends where the kernel has fallen by e^-40 = 4e-18 below its value at z: the rest
-// holds a smaller share of Phi still, under a tenth of half an ulp.
+// The tail ends where the kernel has fallen by e^-40 = 4e-18 below its value at z: the rest is
+// under a tenth of half an ulp of Phi.
 constexpr double tailDecay = 40.0;
 
-// Phi is subnormal from z = -37.519 down, and so is the kernel over the whole tail: each of its
-// values, every weighted sum and their total would be rounded to a multiple of 2^-1074, an
-// error of a unit or more in a number with only a few digits. From this z down the tail is
-// integrated e^gaussKernelScale times larger, in normal numbers, and scaled down by one
-// multiplication, which rounds once: the nearest double.
+// From here down Phi is (nearly) subnormal: the tail is integrated e^gaussKernelScale times
+// larger and scaled down in one rounding, which gives the nearest double.
 constexpr double subnormalTailStart = -37.5;
-// Phi(-40) = 3.7e-350 is far below half the smallest subnormal double (2.5e-324): from here
-// down the nearest double is 0, and nothing needs integrating.
+// Phi(-40) = 3.7e-350 is below half the smallest subnormal: the nearest double is 0.
 constexpr double zeroBelow = -40.0;
 
-// A p below the smallest normal double has a quantile where Phi itself is subnormal, its
-// values spaced 4.9e-324 apart and so too coarse to search for six digits.
+// A p below the smallest normal double has its quantile where Phi's values are too coarse to
+// search for six digits.
 constexpr double pLowest = std::numeric_limits<double>::min();
-// Above Phi(3) (0.998650101968369905473, correctly rounded; mpmath) the quantile is sought as
-// -Phi^-1(1 - p) (1 - p is exact for p >= 0.5): the search then runs in the lower tail's form,
-// with its relative error, instead of among values of Phi spaced 1.1e-16 apart below 1, which
-// blur the quantile by 1.1e-16 / phi(z): 5e-13 of it from z = 3.9 on, 1.5e-12 at 4.5. So the
-// upper band mirrors the lower one, and between the two the search keeps the rules' road.
+// Phi(3), correctly rounded (mpmath): above it the quantile is sought as -Phi^-1(1 - p), with
+// the lower tail's relative error instead of values of Phi spaced 1.1e-16 apart below 1.
 constexpr double upperTailStart = 0.9986501019683699;
 
 // Newton's method starts at the median, and stops at this relative change between iterates.
@@ -141,8 +119,7 @@ double detail::normalCdfWithKernels(RealFn kernel, RealFn scaledKernel, double z
         myLib::AdaptiveGL integrator;
         const double integral = integrator.integrate(0.0, z, kernel);
         const double p = integral / std::sqrt(2.0 * pi) + 0.5;
-        // From about z = 8 the sum is 1 within its rounding, and at some z (8.3026, 8.87) it
-        // rounds to 1 + 2^-52: no probability is above 1.
+        // At some z (8.3026, 8.87) the sum rounds to 1 + 2^-52: no probability is above 1.
         return p > 1.0 ? 1.0 : p;
     }
     // z in [-3, 0), or z not a number, which makes the result not a number too.

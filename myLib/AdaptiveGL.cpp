@@ -44,9 +44,8 @@ double AdaptiveGL::gaussLegendre9(double a, double b) const
 {
     const double h = b - a;
     const double c = midpoint(b, a);
-    // Speed only, every operation and its order as written: the integrand is read once, since
-    // through the member it is reloaded after each call, and the nine steps are unrolled; the
-    // two take some 6% off a short integration such as Phi(1.96), mostly spent in exp.
+    // Speed only, every operation and its order as written: the integrand is read once (through
+    // the member it would be reloaded after each call) and the nine steps are unrolled.
     const RealFn f = func;
     double sum = 0.0;
 #if defined(__GNUC__)

@@ -3,7 +3,8 @@
 
 Usage (from the project root, after a build):
     python3 tools/scan_digits.py [build/default/normcalc]
-    python3 tools/scan_digits.py --boundaries [build/default/normcalc]
+    python3 tools/scan_digits.py --boundaries [--near D] [build/default/normcalc]
+    python3 tools/scan_digits.py --hardest [build/default/normcalc]
 
 Feeds the calculator, as one batch file each, z on a grid of step 0.001 over [-38.5, 9] and p on
 a grid of 100 points a decade from 1e-307 to 0.5, the same for 1 - p down to 1e-16, the 16
@@ -14,12 +15,17 @@ reports the answers with other digits (or a message instead of a number), the ne
 probabilities, and the answers that go backwards as the input grows. A correct build reports
 none of each, and the script then exits with status 0.
 
-With --boundaries it feeds inputs whose true answer lies a relative 1e-12 beside a point where
-the six printed digits change (between 0.5e-12 and 2e-12, on either side, half of them each),
-600 a band, chosen by a fixed seed over the bands of z in BANDS: the hardest inputs for a
-computation whose relative error stays below 5e-13, which prints every one of them right. It
-reports the wrong answers of each band; for p to z, inputs near 1 whose doubles lie too far
-apart to reach that close to a boundary are left out and counted.
+With --boundaries it feeds inputs whose true answer lies a relative D (1e-12 unless --near
+gives another) beside a point where the six printed digits change (between D/2 and 2D, on
+either side, half of them each), 600 a band, chosen by a fixed seed (--seed N, 15 unless
+given) over the bands of z in reference.BANDS. It reports the wrong answers of each band; for
+p to z, inputs near 1 whose doubles lie too far apart to reach that close to a boundary are
+left out and counted.
+
+With --hardest it feeds, for 200 boundaries a band (the same bands and seed), the two doubles
+beside the exact preimage of each boundary, whose true answers lie some 1e-16 to 1e-20 beside
+it: no computation that prints a double correctly rounded gets them all right, only one that
+decides the digits themselves.
 """
 
 import os
@@ -31,7 +37,7 @@ import tempfile
 import mpmath
 from mpmath import mp, mpf
 
-from reference import phi_inverse
+from reference import BANDS, boundary, hardest, phi_inverse, six_digits
 
 mp.dps = 30
 
@@ -86,48 +92,32 @@ def report(name, inputs, printed, truth, probability):
     return len(wrong) + len(negative) + len(backwards)
 
 
-# Bands of z (for p to z: of the true quantile) for the boundary scan. Phi prints as 1 from
-# z = 4.892 up, and is subnormal below -37.519.
-BANDS = {
-    1: [(-37.5, -5.0), (-5.0, -3.0), (-3.0, 3.0), (3.0, 4.89)],
-    2: [(-37.5, -5.0), (-5.0, -3.0), (-3.0, 3.0), (3.0, 5.0), (5.0, 8.2)],
-}
 PER_BAND = 600
-NEAR = mpf("1e-12")             # the target distance from a boundary, relative
-WINDOW = (mpf("0.5e-12"), mpf("2e-12"))
+HARDEST_PER_BAND = 200
 
 
-def boundary(x):
-    """The point nearest to x where its six printed digits change (a midpoint between two
-    six-digit decimals), with x's sign."""
-    a = abs(x)
-    step = mpf(10) ** (int(mpmath.floor(mpmath.log10(a))) - 5)
-    b = (mpmath.floor(a / step) + mpf(1) / 2) * step
-    return b if x > 0 else -b
-
-
-def within(value, edge, side):
+def within(value, edge, side, near):
     """Whether value lies beside edge, on side (+1 away from 0, -1 towards it), by a relative
-    distance inside WINDOW."""
+    distance between near/2 and 2 near."""
     d = side * (abs(value) - abs(edge)) / abs(edge)
-    return WINDOW[0] <= d <= WINDOW[1]
+    return near / 2 <= d <= 2 * near
 
 
-def z_beside(edge, side):
+def z_beside(edge, side, near):
     """A double z whose Phi lies beside the boundary edge, or None."""
-    z = float(phi_inverse(edge * (1 + side * NEAR)))
+    z = float(phi_inverse(edge * (1 + side * near)))
     for candidate in (z, float(mpmath.mpf(z) * (1 + mpf(2) ** -52)),
                       float(mpmath.mpf(z) * (1 - mpf(2) ** -52))):
-        if within(mpmath.ncdf(mpf(candidate)), edge, side):
+        if within(mpmath.ncdf(mpf(candidate)), edge, side, near):
             return candidate
     return None
 
 
-def p_beside(edge, side):
+def p_beside(edge, side, near):
     """A double p whose quantile lies beside the boundary edge, or None: the doubles near 1
     can be too far apart to have one there."""
-    ends = sorted(mpmath.ncdf(edge * (1 + side * w)) for w in WINDOW)
-    p = float(mpmath.ncdf(edge * (1 + side * NEAR)))
+    ends = sorted(mpmath.ncdf(edge * (1 + side * w)) for w in (near / 2, 2 * near))
+    p = float(mpmath.ncdf(edge * (1 + side * near)))
     ulp = mpf(2) ** (mpmath.floor(mpmath.log(p, 2)) - 52)
     for candidate in (p, float(p + ulp), float(p - ulp)):
         if ends[0] <= candidate <= ends[1] and 0 < candidate < 1:
@@ -135,7 +125,7 @@ def p_beside(edge, side):
     return None
 
 
-def beside_boundaries(choice, seed=15):
+def beside_boundaries(choice, near, seed):
     """For each band: (inputs, the six digits of their true answers, count left out)."""
     rng = random.Random(seed)
     for lo, hi in BANDS[choice]:
@@ -145,24 +135,32 @@ def beside_boundaries(choice, seed=15):
             z = mpf(rng.uniform(lo, hi))
             if choice == 1:
                 edge = boundary(mpmath.ncdf(z))
-                x = z_beside(edge, side)
+                x = z_beside(edge, side, near)
                 answer = None if x is None else mpmath.ncdf(mpf(x))
             else:
                 edge = boundary(z)
-                x = p_beside(edge, side)
-                answer = edge * (1 + side * NEAR)
+                x = p_beside(edge, side, near)
+                answer = edge * (1 + side * near)
             if x is None:
                 left_out += 1
                 continue
             inputs.append(x)
-            truth.append(expected(answer))
+            truth.append(six_digits(answer)[0])
         yield (lo, hi), inputs, truth, left_out
 
 
-def scan_boundaries(exe):
+def beside_preimages(choice, seed):
+    """For each band: (inputs, the six digits of their true answers, 0): the hardest inputs."""
+    rng = random.Random(seed)
+    for lo, hi in BANDS[choice]:
+        rows = hardest(choice, lo, hi, HARDEST_PER_BAND, rng)
+        yield (lo, hi), [x for x, _ in rows], [six_digits(v)[0] for _, v in rows], 0
+
+
+def scan_boundaries(exe, sets):
     faults = 0
     for choice, name in ((1, "z to p"), (2, "p to z")):
-        for (lo, hi), inputs, truth, left_out in beside_boundaries(choice):
+        for (lo, hi), inputs, truth, left_out in sets(choice):
             printed = run(exe, [(choice, x) for x in inputs])
             wrong = [(x, got, want) for x, got, want in zip(inputs, printed, truth)
                      if got != want]
@@ -178,11 +176,25 @@ def scan_boundaries(exe):
 
 def main():
     args = sys.argv[1:]
+    def option(name, default):
+        if name not in args:
+            return default
+        i = args.index(name)
+        value = args[i + 1]
+        del args[i:i + 2]
+        return value
+
+    near = mpf(option("--near", "1e-12"))
+    seed = int(option("--seed", "15"))
     boundaries = "--boundaries" in args
-    args = [a for a in args if a != "--boundaries"]
+    preimages = "--hardest" in args
+    args = [a for a in args if a not in ("--boundaries", "--hardest")]
     exe = args[0] if args else "build/default/normcalc"
     if boundaries:
-        return scan_boundaries(exe)
+        return scan_boundaries(exe, lambda choice: beside_boundaries(choice, near, seed))
+    if preimages:
+        mp.dps = 60
+        return scan_boundaries(exe, lambda choice: beside_preimages(choice, seed))
 
     zs = [round(-38.5 + 0.001 * i, 3) for i in range(47501)]
     faults = report("z to p", zs, run(exe, [(1, z) for z in zs]),
