@@ -29,6 +29,24 @@ if(WIN32)
   normcalc_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${windows_dir}/LICENSE.txt)
   install(FILES ${windows_dir}/README.txt ${windows_dir}/LICENSE.txt DESTINATION .)
 
+  # Windows has no man: the zip carries the manual page as plain text, MANUAL.txt, rendered by
+  # groff on the build machine without a terminal's bold and underline.
+  find_program(NORMCALC_GROFF groff)
+  if(NORMCALC_GROFF)
+    execute_process(
+      COMMAND ${NORMCALC_GROFF} -Kutf8 -man -Tutf8 -P-cbou ${NORMCALC_MAN_PAGE}
+      OUTPUT_FILE ${windows_dir}/MANUAL.utf8 ERROR_VARIABLE groff_errors
+      RESULT_VARIABLE groff_status)
+    if(NOT groff_status EQUAL 0 OR groff_errors)
+      message(FATAL_ERROR "groff could not render the manual page: ${groff_errors}")
+    endif()
+    normcalc_windows_text(${windows_dir}/MANUAL.utf8 ${windows_dir}/MANUAL.txt BOM)
+    install(FILES ${windows_dir}/MANUAL.txt DESTINATION .)
+  else()
+    message(WARNING "No groff: the .zip would lack MANUAL.txt, the manual page as text; "
+      "install groff (Debian: groff-base)")
+  endif()
+
   # normcalc.exe holds parts of the MinGW-w64 runtime (its start-up code, exp, printf's number
   # conversion, winpthreads), whose licences ask binaries to carry their notices; Debian lists
   # them all in the runtime's copyright file. GCC's own libraries need none (GCC Runtime Library

@@ -1,6 +1,8 @@
 #include "console/TokenReader.h"
 
+#include <cmath>
 #include <istream>
+#include <limits>
 #include <locale>
 #include <string>
 
@@ -98,17 +100,42 @@ ReadResult skipByteOrderMark(std::istream& in)
 // The stream's formatted extraction of a double, applied to a token in memory.
 struct TokenConverter : std::num_get<char, const char*> {};
 
+// True when the token's digits before its exponent are not all zeros: a number that is not 0,
+// however small.
+bool hasNonzeroDigit(const char* token, std::size_t length)
+{
+    for (std::size_t i = 0; i < length && token[i] != 'e' && token[i] != 'E'; ++i) {
+        if (token[i] >= '1' && token[i] <= '9') {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Converts a whole token as the stream's own extraction of a double would, with its flags and
-// locale (the classic one: the program sets none); false unless that succeeds and consumes
-// every character.
+// locale (the classic one: the program sets none); false unless every character belongs to
+// the number. A number beyond the double range still counts by its magnitude: one above the
+// largest double reads as an infinity of its sign, past every finite value, and one that is
+// not 0 but below the smallest subnormal as the smallest subnormal of its sign, not as 0.
 bool convertWhole(std::istream& in, const char* token, std::size_t length, double& value)
 {
+    constexpr double largest = std::numeric_limits<double>::max();
+    constexpr double smallest = std::numeric_limits<double>::denorm_min();
     const TokenConverter converter;
     std::ios_base::iostate state = std::ios_base::goodbit;
     double converted = 0.0;
     const char* end = converter.get(token, token + length, in, state, converted);
-    if ((state & std::ios_base::failbit) != 0 || end != token + length) {
+    if (end != token + length) {
         return false;
+    }
+    // The extraction fails a number that overflows and gives the largest double its sign.
+    if ((state & std::ios_base::failbit) != 0) {
+        if (std::fabs(converted) != largest) {
+            return false;
+        }
+        converted = std::copysign(std::numeric_limits<double>::infinity(), converted);
+    } else if (converted == 0.0 && hasNonzeroDigit(token, length)) {
+        converted = std::copysign(smallest, converted);
     }
     value = converted;
     return true;

@@ -24,7 +24,8 @@ constexpr std::size_t maxTokenLength = 4096;
 ReadResult readChoice(std::istream& in, int& choice, bool atStart);
 
 // Reads z or p as a whole token; one that is not wholly a number (1.96x, 1,96, 0x1p-3), or
-// longer than maxTokenLength, is invalid and none of it is used.
+// longer than maxTokenLength, is invalid and none of it is used. A number above the largest
+// double reads as an infinity, one below the smallest subnormal but not 0 as that subnormal.
 ReadResult readNumber(std::istream& in, double& value);
 
 } // namespace console

@@ -101,8 +101,7 @@ TEST(Dialogue, BadTokensAndEndOfInput)
                      "Invalid value for ck.\n" + menu + zToP("0.975002")),
         betweenMenus("a sign with no digits", "-x 9", "Invalid value for ck.\n"),
         betweenMenus("a choice out of range for int", "99999999999 9", "Invalid value for ck.\n"),
-        betweenMenus("z out of range for double, not a number, and nan", "1 1e999 1 abc\n1 nan 9",
-                     apart({invalidZ, invalidZ, invalidZ})),
+        betweenMenus("z not a number, and nan", "1 abc\n1 nan 9", apart({invalidZ, invalidZ})),
         {"empty input", "", menu + "\n", 0},
         {"only white space", " \n\t\n", menu + "\n", 0},
         {"input ends after a command", "1 1.96", menu + zToP("0.975002") + menu + "\n", 0},
@@ -134,9 +133,29 @@ TEST(Dialogue, PToZ)
                      apart({pToZ("-9.26234"), pToZ("8.20954"), pToZ("-37.5194")})),
         betweenMenus("the largest and the smallest subnormal p",
                      "2 2.2250738585072009e-308 2 4.9e-324 9", apart({tooClose, tooClose})),
-        betweenMenus("p not a number, or out of range for double", "2 abc 2 1e-999 9",
-                     apart({invalid, invalid})),
+        betweenMenus("p not a number", "2 abc 9", invalid),
         {"input ends at the p prompt", "2", menu + "\np = \n", 1},
+    };
+    EXPECT_SESSIONS(sessions);
+}
+
+// A number beyond the double range counts by its magnitude: a z above the largest double is
+// past every finite z (p = 1 or 0, the limits of Phi), a nonzero one below the smallest
+// subnormal is as near 0 as z = 0 (p = 0.5); a p below the smallest subnormal is too close to
+// 0 as 4.9e-324 is, and one above the largest double is no probability, as 1.5 is not.
+TEST(Dialogue, NumbersBeyondTheDoubleRange)
+{
+    const std::string invalid = "\np = Invalid value for p.\n";
+    const std::string tooClose = "\np = Value for p is too close to 0.\n";
+    const Session sessions[] = {
+        betweenMenus("z = 1e400, -1e400, 1.8e308", "1 1e400 1 -1e400 1 1.8e308 9",
+                     apart({zToP("1"), zToP("0"), zToP("1")})),
+        betweenMenus("z = 1e-400, -1e-400", "1 1e-400 1 -1e-400 9",
+                     apart({zToP("0.5"), zToP("0.5")})),
+        betweenMenus("p = 1e-400, 2e-324, 0.0000e-999", "2 1e-400 2 2e-324 2 0.0000e-999 9",
+                     apart({tooClose, tooClose, invalid})),
+        betweenMenus("p = -1e-400, 1e400, -1e400", "2 -1e-400 2 1e400 2 -1e400 9",
+                     apart({invalid, invalid, invalid})),
     };
     EXPECT_SESSIONS(sessions);
 }

@@ -110,15 +110,20 @@ zip() {
   local folder="normcalc-${version}-win64"
   diff <(cmake -E tar tf "$zip" | sort) - <<FILES || fail "its files differ (< .zip, > expected)"
 $folder/LICENSE.txt
+$folder/MANUAL.txt
 $folder/MinGW-w64-NOTICES.txt
 $folder/README.txt
 $folder/normcalc.exe
 FILES
   (cd "$work" && cmake -E tar xf "$zip")
   local unpacked="$work/$folder" text
-  cmp -s <(printf '\357\273\277') <(head -c 3 "$unpacked/README.txt") \
-    || fail "README.txt does not start with a UTF-8 byte order mark"
-  for text in README.txt LICENSE.txt MinGW-w64-NOTICES.txt; do
+  for text in README.txt MANUAL.txt; do
+    cmp -s <(printf '\357\273\277') <(head -c 3 "$unpacked/$text") \
+      || fail "$text does not start with a UTF-8 byte order mark"
+  done
+  grep -q '^NORMCALC(1)' <(tail -c +4 "$unpacked/MANUAL.txt") \
+    || fail "MANUAL.txt is not the manual page"
+  for text in README.txt MANUAL.txt LICENSE.txt MinGW-w64-NOTICES.txt; do
     [ "$(grep -c $'\r$' "$unpacked/$text")" -eq "$(wc -l <"$unpacked/$text")" ] \
       || fail "$text has a line end without \\r"
   done
