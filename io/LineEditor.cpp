@@ -86,13 +86,17 @@ void noteResized(int)
 
 // The handlers above, in place while a line is edited; a signal the program ignores stays ignored.
 class SignalScope {
+    // Handled once, then the signal acts as without the editor; sa_flags is an int, while
+    // glibc's flags are unsigned constants.
+    static constexpr int once = static_cast<int>(SA_RESETHAND | SA_NODEFER);
+
 public:
     SignalScope()
     {
         editingModeKnown = 0;
         continued = 0;
         resized = 0;
-        stopping = handler(restoreAndStop, SA_RESETHAND | SA_NODEFER);
+        stopping = handler(restoreAndStop, once);
         for (int i = 0; i < count; ++i) {
             sigaction(numbers[i], nullptr, &before[i]);
             if (before[i].sa_handler == SIG_IGN) {
@@ -102,7 +106,7 @@ public:
                 numbers[i] == SIGTSTP    ? stopping
                 : numbers[i] == SIGCONT  ? handler(noteContinued, 0)
                 : numbers[i] == SIGWINCH ? handler(noteResized, 0)
-                                         : handler(restoreAndEnd, SA_RESETHAND | SA_NODEFER);
+                                         : handler(restoreAndEnd, once);
             sigaction(numbers[i], &mine, nullptr);
         }
     }
