@@ -9,6 +9,7 @@
 #include <limits>
 
 using myLib::DoubleDouble;
+using myLib::magnitude;
 
 namespace {
 
@@ -112,12 +113,7 @@ Number timesPowerOfTen(Number x, int e)
 // m * 10^e * 2^s, within boundaryRelativeError.
 DoubleDouble powerOfTen(double m, int e, int s)
 {
-    return timesPowerOfTen(DoubleDouble{std::ldexp(m, s), 0.0}, e);
-}
-
-double magnitude(DoubleDouble x)
-{
-    return std::fabs(x.hi);
+    return timesPowerOfTen(dd(std::ldexp(m, s)), e);
 }
 
 // A positive number's six printed digits: value digits * 10^exponent, digits in [1e5, 1e6).
@@ -219,8 +215,7 @@ CdfDifference cdfMinus(DoubleDouble z, double m, int e)
         base = 0.0;
         scale = tailScale;
     } else if (z.hi > -lowerTailStart) {
-        part = scaledTail(DoubleDouble{-z.hi, -z.lo}) *
-               DoubleDouble{-inverseSqrt2Pi.hi, -inverseSqrt2Pi.lo};
+        part = scaledTail(-z) * -inverseSqrt2Pi;
         base = 1.0;
         scale = tailScale;
     } else {
@@ -280,7 +275,7 @@ double normalCdfToPrint(double z)
         return p;
     }
     const double boundary = static_cast<double>(below.digits) + 0.5;
-    const int side = cdfComparedWith(DoubleDouble{z, 0.0}, boundary, below.exponent);
+    const int side = cdfComparedWith(dd(z), boundary, below.exponent);
     if (side == 0) {
         return p;
     }
@@ -315,8 +310,8 @@ double normalCdfInverseToPrint(double p)
         if (attempt > 0 || !(std::fabs(z) <= 1.0)) {
             return fast;
         }
-        const CdfDifference d = cdfMinus(DoubleDouble{z, 0.0}, p, 0);
-        const double density = (kernel(DoubleDouble{z, 0.0}) * inverseSqrt2Pi).hi;
+        const CdfDifference d = cdfMinus(dd(z), p, 0);
+        const double density = (kernel(dd(z)) * inverseSqrt2Pi).hi;
         const double step = (d.difference.hi + d.difference.lo) / density;
         if (!(std::fabs(step) <= bound)) {
             return fast;

@@ -1,6 +1,5 @@
 #include "myLib/AdaptiveGLDD.h"
 
-#include <cmath>
 #include <limits>
 
 namespace myLib {
@@ -28,11 +27,6 @@ constexpr DoubleDouble weight[5] = {
 
 constexpr double maxPieceWidth = 1.0;
 
-double magnitude(DoubleDouble x)
-{
-    return std::fabs(x.hi + x.lo);
-}
-
 } // namespace
 
 DoubleDouble AdaptiveGLDD::integrate(DoubleDouble a, DoubleDouble b, DoubleDoubleFn f,
@@ -41,12 +35,8 @@ DoubleDouble AdaptiveGLDD::integrate(DoubleDouble a, DoubleDouble b, DoubleDoubl
     func = f;
     tol = tolerance;
     refineCalls = 0;
-    exhausted = false;
     DoubleDouble total;
     refine(total, a, b, 0);
-    if (exhausted) {
-        return {std::numeric_limits<double>::quiet_NaN(), 0.0};
-    }
     return total;
 }
 
@@ -66,8 +56,9 @@ DoubleDouble AdaptiveGLDD::gaussLegendre9(DoubleDouble a, DoubleDouble b) const
 
 void AdaptiveGLDD::refine(DoubleDouble& total, DoubleDouble a, DoubleDouble b, int depth)
 {
+    // As in AdaptiveGL: past the bound every piece is NaN, and so is every sum holding one.
     if (++refineCalls > maxRefineCalls || depth > maxDepth) {
-        exhausted = true;
+        total = {std::numeric_limits<double>::quiet_NaN(), 0.0};
         return;
     }
     const DoubleDouble m = (a + b) * 0.5;

@@ -15,6 +15,7 @@ public:
     // Pieces are accepted only when narrower than 1.0, as AdaptiveGL's are; this bounds the
     // work of an integration, wide as it may be, at some 74,000 integrand evaluations.
     static constexpr int maxRefineCalls = 1 << 12;
+    // As AdaptiveGL's: deeper splits would only chase rounding or a singularity.
     static constexpr int maxDepth = 200;
 
     // Returns the integral of f from a to b; a piece is accepted once narrower than 1.0 and
@@ -31,7 +32,6 @@ private:
     DoubleDoubleFn func = nullptr;
     double tol = 0.0;
     int refineCalls = 0;
-    bool exhausted = false;
 };
 
 } // namespace myLib

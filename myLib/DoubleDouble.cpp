@@ -60,16 +60,17 @@ constexpr DoubleDouble inverseFactorial[] = {
     {0x1.a01a01a01a01ap-13, 0x1.a01a01a01a01ap-73}, {0x1.a01a01a01a01ap-16, 0x1.a01a01a01a01ap-76},
     {0x1.71de3a556c734p-19, -0x1.c154f8ddc6c00p-73},
 };
+// a * 2^n exactly, while both parts stay normal.
+DoubleDouble scaled(DoubleDouble a, int n)
+{
+    return {std::ldexp(a.hi, n), std::ldexp(a.lo, n)};
+}
+
 // Below this power of two the low part of e^a * 2^scale would be subnormal.
 constexpr int lowestExponent = -969;
 constexpr int highestExponent = 1023;
 
 } // namespace
-
-DoubleDouble exactSum(double a, double b)
-{
-    return twoSum(a, b);
-}
 
 DoubleDouble operator+(DoubleDouble a, DoubleDouble b)
 {
@@ -81,7 +82,7 @@ DoubleDouble operator+(DoubleDouble a, DoubleDouble b)
 
 DoubleDouble operator-(DoubleDouble a, DoubleDouble b)
 {
-    return a + DoubleDouble{-b.hi, -b.lo};
+    return a + -b;
 }
 
 DoubleDouble operator*(DoubleDouble a, DoubleDouble b)
@@ -103,11 +104,6 @@ DoubleDouble operator/(DoubleDouble a, double b)
     const DoubleDouble s = twoSum(a.hi, -p.hi);
     const double q2 = (s.hi + ((s.lo - p.lo) + a.lo)) / b;
     return quickTwoSum(q1, q2);
-}
-
-DoubleDouble scaled(DoubleDouble a, int n)
-{
-    return {std::ldexp(a.hi, n), std::ldexp(a.lo, n)};
 }
 
 DoubleDouble exp(DoubleDouble a, int binaryScale)

@@ -2,6 +2,8 @@
 // with its arithmetic and exponential built from IEEE additions and multiplications only.
 #pragma once
 
+#include <cmath>
+
 namespace myLib {
 
 // A value hi + lo with |lo| at most half an ulp of hi. While hi and lo are normal numbers
@@ -10,6 +12,19 @@ struct DoubleDouble {
     double hi = 0.0;
     double lo = 0.0;
 };
+
+// Returns -a exactly; never fails.
+inline DoubleDouble operator-(DoubleDouble a)
+{
+    return {-a.hi, -a.lo};
+}
+
+// Returns |a| to double precision (|hi|), the size that tolerances are compared with; NaN for a
+// value that is not a number.
+inline double magnitude(DoubleDouble a)
+{
+    return std::fabs(a.hi);
+}
 
 // Returns a + b, the sum of two double-doubles; never fails.
 DoubleDouble operator+(DoubleDouble a, DoubleDouble b);
@@ -21,12 +36,6 @@ DoubleDouble operator*(DoubleDouble a, DoubleDouble b);
 DoubleDouble operator*(DoubleDouble a, double b);
 // Returns a / b for a double b other than 0; never fails.
 DoubleDouble operator/(DoubleDouble a, double b);
-
-// Returns the double-double exact sum of two doubles; never fails.
-DoubleDouble exactSum(double a, double b);
-
-// Returns a * 2^n exactly, while both parts stay normal; never fails.
-DoubleDouble scaled(DoubleDouble a, int n);
 
 // Returns e^a * 2^binaryScale, relative error about 2^-102 while the result and its low part
 // are normal; 0 where e^a * 2^binaryScale is below 2^-969, so that its low part would be
