@@ -14,9 +14,9 @@
 #     EXE is a 64-bit Windows executable with VERSION in its version resource.
 #   PackageTest.sh zip DIR VERSION LICENSE EXE EMULATOR [ARGUMENT...]
 #     DIR holds normcalc-VERSION-win64.zip and its checksum file; the .zip holds one folder with
-#     normcalc.exe, README.txt in UTF-8 with a byte order mark, LICENSE.txt (LICENSE's text) and
-#     the MinGW-w64 runtime's notices, all three with Windows line ends; its normcalc.exe, run by
-#     EMULATOR, answers a few queries byte for byte as the build's EXE does.
+#     normcalc.exe, README.txt and MANUAL.txt (the manual page) in UTF-8 with a byte order mark,
+#     LICENSE.txt (LICENSE's text) and the MinGW-w64 runtime's notices, all four with Windows
+#     line ends; its normcalc.exe, run by EMULATOR, answers a few queries as the build's EXE does.
 set -euo pipefail
 
 fail() {
