@@ -50,15 +50,4 @@ struct CdfDifference {
 // integration stopped at its bound gives a difference that is not a number).
 CdfDifference cdfMinus(myLib::DoubleDouble z, double m, int e);
 
-// Returns the sign of Phi(z) - m * 10^e by the accurate Phi, or 0 where its doubt leaves the
-// sign open; never fails.
-int cdfComparedWith(myLib::DoubleDouble z, double m, int e);
-
-// Returns a bound on |normalCdf(z) - Phi(z)| for p = normalCdf(z), z >= -37.5; never fails.
-double cdfErrorBound(double z, double p);
-
-// Returns a bound on |normalCdfInverse(p) - the true quantile| for z = normalCdfInverse(p);
-// never fails.
-double quantileErrorBound(double z, double p);
-
 } // namespace detail

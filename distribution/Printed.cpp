@@ -229,6 +229,15 @@ CdfDifference cdfMinus(DoubleDouble z, double m, int e)
     return {offset + part, doubt, scale};
 }
 
+} // namespace detail
+
+namespace {
+
+using detail::CdfDifference;
+using detail::cdfMinus;
+using detail::lowerTailStart;
+
+// The sign of Phi(z) - m * 10^e by the accurate Phi, or 0 where its doubt leaves it open.
 int cdfComparedWith(DoubleDouble z, double m, int e)
 {
     const CdfDifference d = cdfMinus(z, m, e);
@@ -239,6 +248,7 @@ int cdfComparedWith(DoubleDouble z, double m, int e)
     return d.difference.hi > 0.0 ? 1 : -1;
 }
 
+// A bound on |normalCdf(z) - Phi(z)| for p = normalCdf(z), z >= -37.5.
 double cdfErrorBound(double z, double p)
 {
     if (z >= lowerTailStart) {
@@ -247,6 +257,7 @@ double cdfErrorBound(double z, double p)
     return tailErrorPerSquare * (z * z + 1.0) * p;
 }
 
+// A bound on |normalCdfInverse(p) - the true quantile| for z = normalCdfInverse(p).
 double quantileErrorBound(double z, double p)
 {
     const double tail = p < 0.5 ? p : 1.0 - p;
@@ -256,9 +267,7 @@ double quantileErrorBound(double z, double p)
     return searchError * std::fabs(z) + 4.0 * cdfError / normalDensity(z);
 }
 
-} // namespace detail
-
-using namespace detail;
+} // namespace
 
 double normalCdfToPrint(double z)
 {
